@@ -1,0 +1,116 @@
+// Showing the pixel buffer without copying it, and turning Qt events into view events.
+#include "PictureBox.h"
+
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+PictureBox::PictureBox(QWidget* parent) : QFrame(parent), raster_(0, 0) {
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(kBorder);
+    setMouseTracking(true); // moves with no button held are reported too
+    setFocusPolicy(Qt::ClickFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PictureBox::changed() {
+    // Qt merges the requests; one flag saves asking for each of thousands of segments.
+    if (!repaintPending_) {
+        repaintPending_ = true;
+        update(contentsRect());
+    }
+}
+
+void PictureBox::ForeColor(uint32_t colour) { raster_.ForeColor(colour); }
+
+void PictureBox::Line(float x1, float y1, float x2, float y2) {
+    raster_.Line(x1, y1, x2, y2);
+    changed();
+}
+
+void PictureBox::Cls() {
+    raster_.Cls();
+    changed();
+}
+
+void PictureBox::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event); // the border
+    repaintPending_ = false;
+    if (raster_.ScaleWidth() == 0 || raster_.ScaleHeight() == 0) {
+        return;
+    }
+    // The image shares the canvas's pixels: nothing is copied per paint.
+    const QImage image(reinterpret_cast<const uchar*>(raster_.bits()), raster_.ScaleWidth(),
+                       raster_.ScaleHeight(),
+                       static_cast<qsizetype>(raster_.ScaleWidth()) *
+                           static_cast<qsizetype>(sizeof(uint32_t)),
+                       QImage::Format_RGB32);
+    QPainter painter(this);
+    painter.drawImage(contentsRect().topLeft(), image);
+}
+
+void PictureBox::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    raster_.resize(contentsRect().width(), contentsRect().height());
+    changed();
+}
+
+QPointF PictureBox::drawingAreaPos(const QMouseEvent* event) const {
+    return event->position() - QPointF(contentsRect().topLeft());
+}
+
+void PictureBox::mousePressEvent(QMouseEvent* event) {
+    const QPointF pos = drawingAreaPos(event);
+    emit MouseDown(ButtonCode(event->button()), ShiftCode(event->modifiers()),
+                   static_cast<float>(pos.x()), static_cast<float>(pos.y()));
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent* event) {
+    const QPointF pos = drawingAreaPos(event);
+    emit MouseMove(ButtonCode(event->buttons()), ShiftCode(event->modifiers()),
+                   static_cast<float>(pos.x()), static_cast<float>(pos.y()));
+}
+
+void PictureBox::keyPressEvent(QKeyEvent* event) {
+    emit KeyDown(KeyCode(event->key()), ShiftCode(event->modifiers()));
+}
+
+int16_t PictureBox::ButtonCode(Qt::MouseButtons buttons) {
+    int code = 0;
+    code |= buttons.testFlag(Qt::LeftButton) ? kLeftButton : 0;
+    code |= buttons.testFlag(Qt::RightButton) ? kRightButton : 0;
+    code |= buttons.testFlag(Qt::MiddleButton) ? kMiddleButton : 0;
+    return static_cast<int16_t>(code);
+}
+
+int16_t PictureBox::ShiftCode(Qt::KeyboardModifiers modifiers) {
+    int code = 0;
+    code |= modifiers.testFlag(Qt::ShiftModifier) ? kShiftMask : 0;
+    code |= modifiers.testFlag(Qt::ControlModifier) ? kCtrlMask : 0;
+    code |= modifiers.testFlag(Qt::AltModifier) ? kAltMask : 0;
+    return static_cast<int16_t>(code);
+}
+
+int16_t PictureBox::KeyCode(int qtKey) {
+    switch (qtKey) {
+    case Qt::Key_Shift:
+        return kKeyShift;
+    case Qt::Key_Control:
+        return kKeyCtrl;
+    case Qt::Key_Left:
+        return kKeyLeft;
+    case Qt::Key_Up:
+        return kKeyUp;
+    case Qt::Key_Right:
+        return kKeyRight;
+    case Qt::Key_Down:
+        return kKeyDown;
+    default:
+        break;
+    }
+    // Letters and digits carry the same codes in both schemes.
+    const bool letterOrDigit =
+        (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z);
+    return letterOrDigit ? static_cast<int16_t>(qtKey) : int16_t{0};
+}

@@ -1,0 +1,180 @@
+// Clipping and rasterising of segments into the pixel buffer.
+#include "RasterCanvas.h"
+
+#include "Colours.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdlib>
+
+namespace {
+
+constexpr uint32_t kOpaque = 0xFF000000u;
+
+// Pixel i covers [i - 0.5, i + 0.5): segments are clipped to the union of all pixels and their
+// ends rounded to the nearest pixel.
+constexpr double kHalfPixel = 0.5;
+// The far edges are pulled in a little so that an end clipped onto them rounds to the last pixel
+// rather than one past it.
+constexpr double kFarEdgeInset = 1e-6;
+
+// Liang-Barsky clipping in double precision, where no float input can overflow.
+struct Clip {
+    double t0 = 0.0;
+    double t1 = 1.0;
+
+    // Keeps the part of the segment where p * t <= q; false when nothing is left.
+    bool edge(double p, double q) {
+        if (p == 0.0) {
+            return q >= 0.0;
+        }
+        const double r = q / p;
+        if (p < 0.0) {
+            if (r > t1) {
+                return false;
+            }
+            t0 = std::max(t0, r);
+        } else {
+            if (r < t0) {
+                return false;
+            }
+            t1 = std::min(t1, r);
+        }
+        return true;
+    }
+};
+
+int roundToPixel(double v, int size) {
+    const double rounded = std::floor(v + kHalfPixel);
+    return static_cast<int>(std::clamp(rounded, 0.0, static_cast<double>(size - 1)));
+}
+
+} // namespace
+
+RasterCanvas::RasterCanvas(int width, int height)
+    : width_(std::max(width, 0)), height_(std::max(height, 0)), fore_(toRgb32(kBlack)),
+      pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_),
+              toRgb32(kBlack)) {}
+
+uint32_t RasterCanvas::toRgb32(uint32_t bgr) {
+    const uint32_t r = bgr & 0xFFu;
+    const uint32_t g = (bgr >> 8) & 0xFFu;
+    const uint32_t b = (bgr >> 16) & 0xFFu;
+    return kOpaque | (r << 16) | (g << 8) | b;
+}
+
+uint32_t RasterCanvas::fromRgb32(uint32_t rgb32) {
+    const uint32_t r = (rgb32 >> 16) & 0xFFu;
+    const uint32_t g = (rgb32 >> 8) & 0xFFu;
+    const uint32_t b = rgb32 & 0xFFu;
+    return (b << 16) | (g << 8) | r;
+}
+
+void RasterCanvas::ForeColor(uint32_t colour) { fore_ = toRgb32(colour); }
+
+void RasterCanvas::Cls() { std::fill(pixels_.begin(), pixels_.end(), toRgb32(kBlack)); }
+
+uint32_t RasterCanvas::pixel(int x, int y) const {
+    return fromRgb32(pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+                             static_cast<std::size_t>(x)]);
+}
+
+void RasterCanvas::resize(int width, int height) {
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    if (width == width_ && height == height_) {
+        return;
+    }
+    std::vector<uint32_t> grown(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
+                                toRgb32(kBlack));
+    const int keepW = std::min(width, width_);
+    const int keepH = std::min(height, height_);
+    for (int y = 0; y < keepH; ++y) {
+        const auto from = pixels_.begin() + static_cast<std::ptrdiff_t>(y) * width_;
+        std::copy(from, from + keepW, grown.begin() + static_cast<std::ptrdiff_t>(y) * width);
+    }
+    pixels_.swap(grown);
+    width_ = width;
+    height_ = height;
+}
+
+void RasterCanvas::Line(float x1, float y1, float x2, float y2) {
+    if (width_ == 0 || height_ == 0) {
+        return;
+    }
+    if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) {
+        return;
+    }
+    const double ax = x1;
+    const double ay = y1;
+    const double dx = static_cast<double>(x2) - ax;
+    const double dy = static_cast<double>(y2) - ay;
+    const double xmin = -kHalfPixel;
+    const double ymin = -kHalfPixel;
+    const double xmax = width_ - kHalfPixel - kFarEdgeInset;
+    const double ymax = height_ - kHalfPixel - kFarEdgeInset;
+
+    Clip clip;
+    if (!clip.edge(-dx, ax - xmin) || !clip.edge(dx, xmax - ax) || !clip.edge(-dy, ay - ymin) ||
+        !clip.edge(dy, ymax - ay)) {
+        return;
+    }
+    // An end that needs no clipping keeps its exact value.
+    const double sx = clip.t0 > 0.0 ? ax + clip.t0 * dx : ax;
+    const double sy = clip.t0 > 0.0 ? ay + clip.t0 * dy : ay;
+    const double ex = clip.t1 < 1.0 ? ax + clip.t1 * dx : static_cast<double>(x2);
+    const double ey = clip.t1 < 1.0 ? ay + clip.t1 * dy : static_cast<double>(y2);
+    plot(roundToPixel(sx, width_), roundToPixel(sy, height_), roundToPixel(ex, width_),
+         roundToPixel(ey, height_));
+}
+
+void RasterCanvas::horizontalRun(int y, int xa, int xb) {
+    const auto row = pixels_.begin() + static_cast<std::ptrdiff_t>(y) * width_;
+    std::fill(row + std::min(xa, xb), row + std::max(xa, xb) + 1, fore_);
+}
+
+void RasterCanvas::verticalRun(int x, int ya, int yb) {
+    uint32_t* p = pixels_.data() + static_cast<std::ptrdiff_t>(std::min(ya, yb)) * width_ + x;
+    for (int n = std::abs(yb - ya); n >= 0; --n, p += width_) {
+        *p = fore_;
+    }
+}
+
+// Both ends lie inside the buffer, so every pixel between them does too.
+void RasterCanvas::plot(int x0, int y0, int x1, int y1) {
+    if (y0 == y1) {
+        horizontalRun(y0, x0, x1);
+        return;
+    }
+    if (x0 == x1) {
+        verticalRun(x0, y0, y1);
+        return;
+    }
+    const int dx = std::abs(x1 - x0);
+    const int dy = std::abs(y1 - y0);
+    const std::ptrdiff_t stepX = x1 > x0 ? 1 : -1;
+    const std::ptrdiff_t stepY = y1 > y0 ? width_ : -static_cast<std::ptrdiff_t>(width_);
+    const uint32_t colour = fore_;
+    uint32_t* p = pixels_.data() + static_cast<std::ptrdiff_t>(y0) * width_ + x0;
+
+    // Walk the major axis one pixel at a time and step the minor axis when the error says so.
+    const bool xMajor = dx >= dy;
+    const int major = xMajor ? dx : dy;
+    const int minor = xMajor ? dy : dx;
+    const std::ptrdiff_t majorStep = xMajor ? stepX : stepY;
+    const std::ptrdiff_t minorStep = xMajor ? stepY : stepX;
+    int err = 2 * minor - major;
+    for (int n = major;; --n) {
+        *p = colour;
+        if (n == 0) {
+            break; // never step past the last pixel
+        }
+        if (err > 0) {
+            p += minorStep;
+            err -= 2 * major;
+        }
+        err += 2 * minor;
+        p += majorStep;
+    }
+}

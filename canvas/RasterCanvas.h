@@ -1,0 +1,43 @@
+// A plain pixel buffer that implements Canvas with a clipped Bresenham rasteriser.
+#pragma once
+
+#include "Canvas.h"
+
+#include <cstdint>
+#include <vector>
+
+// Pixels are kept as 0xFFRRGGBB words, the layout of QImage::Format_RGB32, so a widget can
+// show the buffer as it is; colours arrive as 0x00BBGGRR and are converted once per ForeColor.
+class RasterCanvas : public Canvas {
+public:
+    RasterCanvas(int width, int height);
+
+    void ForeColor(uint32_t colour) override;
+    void Line(float x1, float y1, float x2, float y2) override;
+    void Cls() override;
+    int ScaleWidth() const override { return width_; }
+    int ScaleHeight() const override { return height_; }
+
+    // A pixel read back as 0x00BBGGRR; coordinates must lie inside the buffer.
+    uint32_t pixel(int x, int y) const;
+
+    // Changes the size, keeping the pixels that still fit; new area is background.
+    void resize(int width, int height);
+
+    // The buffer in 0xFFRRGGBB words, row after row, ScaleWidth() words a row.
+    const uint32_t* bits() const { return pixels_.data(); }
+    uint32_t* bits() { return pixels_.data(); }
+
+    static uint32_t toRgb32(uint32_t bgr);
+    static uint32_t fromRgb32(uint32_t rgb32);
+
+private:
+    void plot(int x0, int y0, int x1, int y1);
+    void horizontalRun(int y, int xa, int xb);
+    void verticalRun(int x, int ya, int yb);
+
+    int width_;
+    int height_;
+    uint32_t fore_;
+    std::vector<uint32_t> pixels_;
+};

@@ -1,0 +1,333 @@
+// The model's operations: point list and centre, drawing, picking, turning and scaling, files.
+#include "c3dObj.h"
+
+#include "Canvas.h"
+#include "Colours.h"
+#include "MsgBox.h"
+#include "NumberText.h"
+#include "SafeWriter.h"
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string_view>
+#include <utility>
+
+namespace {
+
+// Half the length of a marker's arms, in view pixels.
+constexpr float kMarkerHalf = 5.0f;
+// The perspective eye stands this far in front of the centre.
+constexpr float kEyeDistance = 500.0f;
+// A point is picked when it lies strictly closer than this to the pointer.
+constexpr float kPickRadius = 10.0f;
+// Degrees to radians as the model has always turned: 3.1428571428 / 180, not pi / 180.
+constexpr double kDegToRad = 0.01746031746;
+constexpr float kGrow = 1.1f;
+constexpr float kShrink = 0.9f;
+
+constexpr std::string_view kHeader = "G3DModel";
+constexpr const char* kInvalidFile = " Invalid File ";
+
+struct ViewPos {
+    float x;
+    float y;
+};
+
+std::string_view TrimBlanks(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// One line without its LF or CR LF end; false at the end of the file.
+bool ReadLine(std::istream& in, std::string& line) {
+    if (!std::getline(in, line)) {
+        return false;
+    }
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    return true;
+}
+
+std::runtime_error FileError(const std::string& file, long line, const std::string& what) {
+    return std::runtime_error(file + ", line " + std::to_string(line) + ": " + what);
+}
+
+float ParseCoordinate(std::string_view text, const std::string& file, long line) {
+    const auto value = NumberText::Parse(text);
+    if (!value) {
+        throw FileError(file, line, "not a number: '" + std::string(text.substr(0, 40)) + "'");
+    }
+    return *value;
+}
+
+// A coordinate plus the centre, as a point's absolute position; an overflow is an error.
+float Absolute(float offset, float centre, const std::string& file, long line) {
+    const float sum = offset + centre;
+    if (!std::isfinite(sum)) {
+        throw FileError(file, line, "the point lies beyond the float range");
+    }
+    return sum;
+}
+
+// Turns the pair (a, b) by angle degrees: a towards b. A zero angle leaves it exactly as it is.
+void Turn(float& a, float& b, float angle) {
+    if (angle == 0.0f) {
+        return;
+    }
+    const double rad = static_cast<double>(angle) * kDegToRad;
+    const double c = std::cos(rad);
+    const double s = std::sin(rad);
+    const double oldA = a;
+    const double oldB = b;
+    a = static_cast<float>(oldA * c - oldB * s);
+    b = static_cast<float>(oldB * c + oldA * s);
+}
+
+} // namespace
+
+// ---- point list and centre ----
+
+void c3dObj::SetCxyz(float val1, float val2, float val3) {
+    cx = val1;
+    cy = val2;
+    cz = val3;
+}
+
+std::size_t c3dObj::index(int16_t i) const {
+    if (i < 0 || i >= nPoints()) {
+        throw std::out_of_range("point index " + std::to_string(i) + " outside 0.." +
+                                std::to_string(nPoints() - 1));
+    }
+    return static_cast<std::size_t>(i);
+}
+
+float c3dObj::GetX(int16_t i) const { return Points[index(i)].x; }
+float c3dObj::GetY(int16_t i) const { return Points[index(i)].y; }
+float c3dObj::GetZ(int16_t i) const { return Points[index(i)].z; }
+
+void c3dObj::SetXYZ(int16_t i, float val1, float val2, float val3) {
+    Points[index(i)] = Point3D{val1 - cx, val2 - cy, val3 - cz};
+}
+
+void c3dObj::AddPoint(float X, float Y, float Z) {
+    if (nPoints() >= kMaxPoints) {
+        throw std::length_error("a model holds at most 32767 points");
+    }
+    Points.push_back(Point3D{X - cx, Y - cy, Z - cz});
+}
+
+void c3dObj::DeletePoint(int16_t pnt) {
+    if (Points.empty()) {
+        return;
+    }
+    if (pnt < 0) {
+        throw std::out_of_range("point index " + std::to_string(pnt) + " is negative");
+    }
+    if (pnt >= nPoints() - 1) {
+        Points.pop_back();
+    } else {
+        Points.erase(Points.begin() + pnt);
+    }
+}
+
+// ---- drawing ----
+
+template <typename Map> void c3dObj::DrawView(Canvas& pc, uint32_t c, uint32_t p, Map map) const {
+    if (Points.empty()) {
+        return;
+    }
+    ViewPos from = map(Points.front());
+    for (std::size_t i = 0; i + 1 < Points.size(); ++i) {
+        DrawPoint(pc, from.x, from.y, p);
+        const ViewPos to = map(Points[i + 1]);
+        pc.ForeColor(c);
+        pc.Line(from.x, from.y, to.x, to.y);
+        from = to;
+    }
+    DrawPoint(pc, from.x, from.y, p);
+}
+
+void c3dObj::DrawFrontView(Canvas& pc, uint32_t c, uint32_t p) const {
+    DrawView(pc, c, p, [this](const Point3D& pt) { return ViewPos{pt.x + cx, pt.y + cy}; });
+}
+
+void c3dObj::DrawTopView(Canvas& pc, uint32_t c, uint32_t p) const {
+    DrawView(pc, c, p, [this](const Point3D& pt) { return ViewPos{pt.x + cx, pt.z + cz}; });
+}
+
+void c3dObj::DrawLeftView(Canvas& pc, uint32_t c, uint32_t p) const {
+    DrawView(pc, c, p, [this](const Point3D& pt) { return ViewPos{pt.z + cz, pt.y + cy}; });
+}
+
+// A central projection from an eye 500 pixels in front of the centre onto the plane of absolute
+// depth 0: points nearer the eye spread out from the centre, points behind converge on it.
+void c3dObj::DrawPrespectiveView(Canvas& pc, uint32_t c, uint32_t p) const {
+    const float eye = cz + kEyeDistance;
+    DrawView(pc, c, p, [this, eye](const Point3D& pt) {
+        if (eye == 0.0f) {
+            throw std::overflow_error("the perspective eye lies at depth 0");
+        }
+        const float depth = pt.z + cz;
+        const float s = 1.0f - depth / eye;
+        if (s == 0.0f || !std::isfinite(s)) {
+            throw std::overflow_error("a point lies at the depth of the perspective eye");
+        }
+        const ViewPos pos{pt.x / s + cx, pt.y / s + cy};
+        if (!std::isfinite(pos.x) || !std::isfinite(pos.y)) {
+            throw std::overflow_error("a point's perspective position overflows");
+        }
+        return pos;
+    });
+}
+
+void c3dObj::DrawPoint(Canvas& pc, float X, float Y, uint32_t c) const {
+    const float left = X - kMarkerHalf;
+    const float top = Y - kMarkerHalf;
+    const float right = X + kMarkerHalf;
+    const float bottom = Y + kMarkerHalf;
+    pc.ForeColor(c);
+    pc.Line(left, Y, right, Y);
+    pc.Line(X, top, X, bottom);
+}
+
+// ---- picking ----
+
+float c3dObj::GetDistance(float a, float b, float X, float Y) const {
+    const double dy = static_cast<double>(Y) - b;
+    const double dx = static_cast<double>(X) - a;
+    return static_cast<float>(std::sqrt(dy * dy + dx * dx));
+}
+
+int16_t c3dObj::SelectPoint(Canvas& pc, float X, float Y, int16_t view) const {
+    if (view != vwFront && view != vwLeft && view != vwTop) {
+        return -1;
+    }
+    for (int32_t i = 0; i < nPoints(); ++i) {
+        const Point3D& pt = Points[static_cast<std::size_t>(i)];
+        // The two offsets the view shows, and the centre components they are drawn from.
+        std::pair<float, float> shown{pt.x, pt.y};
+        std::pair<float, float> origin{cx, cy};
+        if (view == vwLeft) {
+            shown = {pt.z, pt.y};
+            origin = {cz, cy};
+        } else if (view == vwTop) {
+            shown = {pt.x, pt.z};
+            origin = {cx, cz};
+        }
+        if (GetDistance(shown.first, shown.second, X, Y) < kPickRadius) {
+            DrawPoint(pc, shown.first + origin.first, shown.second + origin.second, kRed);
+            return static_cast<int16_t>(i);
+        }
+    }
+    return -1;
+}
+
+void c3dObj::SelectInAllView(Canvas& p1, Canvas& p2, Canvas& p3, int16_t SelectedPt) const {
+    const Point3D& pt = Points[index(SelectedPt)];
+    DrawPoint(p1, pt.x + cx, pt.y + cy, kRed);
+    DrawPoint(p2, pt.z + cz, pt.y + cy, kRed);
+    DrawPoint(p3, pt.x + cx, pt.z + cz, kRed);
+}
+
+// ---- rotation and scaling ----
+
+void c3dObj::RotateXYZ(float xAngle, float yAngle, float zAngle) {
+    for (Point3D& pt : Points) {
+        Turn(pt.y, pt.z, xAngle); // about x: y towards z
+        Turn(pt.z, pt.x, yAngle); // about y: z towards x
+        Turn(pt.x, pt.y, zAngle); // about z: x towards y
+    }
+}
+
+void c3dObj::Resize(int16_t mDir) {
+    float factor = 0.0f;
+    if (mDir == 1) {
+        factor = kGrow;
+    } else if (mDir == -1) {
+        factor = kShrink;
+    } else {
+        return;
+    }
+    for (Point3D& pt : Points) {
+        pt.x *= factor;
+        pt.y *= factor;
+        pt.z *= factor;
+    }
+}
+
+// ---- G3D files ----
+
+void c3dObj::SaveFile(const std::string& FileName) const {
+    if (ObjName.find_first_of("\r\n") != std::string::npos) {
+        throw std::runtime_error("the model's name holds a line break");
+    }
+    for (const Point3D& pt : Points) {
+        if (!std::isfinite(pt.x) || !std::isfinite(pt.y) || !std::isfinite(pt.z)) {
+            throw std::runtime_error("a point lies beyond the float range and cannot be saved");
+        }
+    }
+    SafeWriter out(FileName);
+    out.WriteLine(kHeader);
+    out.WriteLine(ObjName);
+    std::string line;
+    for (const Point3D& pt : Points) {
+        line = NumberText::Format(pt.x);
+        line += ',';
+        line += NumberText::Format(pt.y);
+        line += ',';
+        line += NumberText::Format(pt.z);
+        out.WriteLine(line);
+    }
+    out.Commit();
+}
+
+void c3dObj::LoadFileEx(const std::string& FileName) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(FileName, ec)) {
+        throw std::runtime_error(FileName + " is a folder, not a file");
+    }
+    std::ifstream in(FileName, std::ios::binary);
+    if (!in) {
+        throw std::runtime_error("cannot open " + FileName);
+    }
+    std::string line;
+    if (!ReadLine(in, line)) {
+        throw FileError(FileName, 1, "the file is empty");
+    }
+    if (TrimBlanks(line) != kHeader) {
+        MsgBox::Current().Show(kInvalidFile, MsgBox::Icon::Critical, MsgBox::kTitle);
+        return;
+    }
+    if (!ReadLine(in, line)) {
+        throw FileError(FileName, 2, "the file ends before the model's name");
+    }
+    ObjName = line;
+
+    long lineNo = 2;
+    while (ReadLine(in, line)) {
+        ++lineNo;
+        if (TrimBlanks(line).empty()) {
+            continue;
+        }
+        const std::string_view text(line);
+        const auto c1 = text.find(',');
+        const auto c2 = c1 == std::string_view::npos ? c1 : text.find(',', c1 + 1);
+        if (c2 == std::string_view::npos) {
+            throw FileError(FileName, lineNo, "a point needs x,y,z");
+        }
+        const float x = ParseCoordinate(text.substr(0, c1), FileName, lineNo);
+        const float y = ParseCoordinate(text.substr(c1 + 1, c2 - c1 - 1), FileName, lineNo);
+        const float z = ParseCoordinate(text.substr(c2 + 1), FileName, lineNo);
+        AddPoint(Absolute(x, cx, FileName, lineNo), Absolute(y, cy, FileName, lineNo),
+                 Absolute(z, cz, FileName, lineNo));
+    }
+    if (in.bad()) {
+        throw FileError(FileName, lineNo + 1, "the file could not be read to its end");
+    }
+}

@@ -1,0 +1,87 @@
+// The 3-D model: an ordered point list stored relative to a centre, and everything computed
+// on it: drawing into the views, picking, rotation and scaling, and G3D files.
+#pragma once
+
+#include "Point3D.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class Canvas;
+
+// View codes for SelectPoint; the perspective view has none.
+inline constexpr int16_t vwFront = 1;
+inline constexpr int16_t vwLeft = 2;
+inline constexpr int16_t vwTop = 3;
+
+// Failures are exceptions, and a failing call leaves the model as it was:
+//  - an index outside the list: std::out_of_range;
+//  - a 32,768th point: std::length_error;
+//  - a perspective point that cannot be projected: std::overflow_error (the drawing of that
+//    view ends at that point);
+//  - a file that cannot be read, written or parsed: std::runtime_error.
+class c3dObj {
+public:
+    // Point indices are 16-bit, so a model holds at most this many points.
+    static constexpr int32_t kMaxPoints = 32767;
+
+    std::string ObjName;
+
+    int32_t nPoints() const { return static_cast<int32_t>(Points.size()); }
+
+    float GetCX() const { return cx; }
+    float GetCY() const { return cy; }
+    float GetCZ() const { return cz; }
+    // Moves the whole model: the points keep their offsets.
+    void SetCxyz(float val1, float val2, float val3);
+
+    // Point i becomes the absolute position (val1, val2, val3).
+    void SetXYZ(int16_t i, float val1, float val2, float val3);
+    // The stored offsets of point i, not its absolute position.
+    float GetX(int16_t i) const;
+    float GetY(int16_t i) const;
+    float GetZ(int16_t i) const;
+
+    // Polyline through the points in list order, a marker on every point; never clears.
+    void DrawPrespectiveView(Canvas& pc, uint32_t c, uint32_t p) const;
+    void DrawFrontView(Canvas& pc, uint32_t c, uint32_t p) const;
+    void DrawTopView(Canvas& pc, uint32_t c, uint32_t p) const;
+    void DrawLeftView(Canvas& pc, uint32_t c, uint32_t p) const;
+    // A plus-shaped marker centred on view position (X, Y).
+    void DrawPoint(Canvas& pc, float X, float Y, uint32_t c) const;
+
+    // Appends the absolute position (X, Y, Z) as the last point.
+    void AddPoint(float X, float Y, float Z);
+    // Removes point pnt; an index at or past the last removes the last point, and an empty
+    // list is left as it is.
+    void DeletePoint(int16_t pnt);
+
+    // Index of the first point within the pick radius of the centre-relative position (X, Y)
+    // in the given view, marked in red on pc; -1 when none.
+    int16_t SelectPoint(Canvas& pc, float X, float Y, int16_t view) const;
+    // Marks a point in red in the front (p1), left (p2) and top (p3) views.
+    void SelectInAllView(Canvas& p1, Canvas& p2, Canvas& p3, int16_t SelectedPt) const;
+
+    // Turns every point about the centre: about x, then y, then z, angles in degrees.
+    void RotateXYZ(float xAngle, float yAngle, float zAngle);
+    // Appends the points of a G3D file and replaces ObjName.
+    void LoadFileEx(const std::string& FileName);
+    // Writes the model as a G3D file; an existing file is replaced only once the new one is
+    // complete.
+    void SaveFile(const std::string& FileName) const;
+    // Scales every point about the centre: by 1.1 for mDir 1, by 0.9 for mDir -1.
+    void Resize(int16_t mDir);
+
+private:
+    float GetDistance(float a, float b, float X, float Y) const;
+    // Index i checked against the list; std::out_of_range outside it.
+    std::size_t index(int16_t i) const;
+    template <typename Map> void DrawView(Canvas& pc, uint32_t c, uint32_t p, Map map) const;
+
+    float cx = 0.0f;
+    float cy = 0.0f;
+    float cz = 0.0f;
+    std::vector<Point3D> Points;
+};

@@ -1,0 +1,189 @@
+// c3dObj's drawing: the exact calls, order and colours each view makes on its canvas.
+#include "Colours.h"
+#include "RasterCanvas.h"
+#include "RecordingCanvas.h"
+#include "c3dObj.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+using Segment = RecordingCanvas::Segment;
+
+// The two segments of a marker at (x, y) in colour c.
+void ExpectMarker(const std::vector<Segment>& s, std::size_t at, float x, float y, uint32_t c) {
+    ASSERT_GT(s.size(), at + 1);
+    EXPECT_EQ(s[at].colour, c);
+    EXPECT_FLOAT_EQ(s[at].x1, x - 5);
+    EXPECT_FLOAT_EQ(s[at].y1, y);
+    EXPECT_FLOAT_EQ(s[at].x2, x + 5);
+    EXPECT_FLOAT_EQ(s[at].y2, y);
+    EXPECT_EQ(s[at + 1].colour, c);
+    EXPECT_FLOAT_EQ(s[at + 1].x1, x);
+    EXPECT_FLOAT_EQ(s[at + 1].y1, y - 5);
+    EXPECT_FLOAT_EQ(s[at + 1].x2, x);
+    EXPECT_FLOAT_EQ(s[at + 1].y2, y + 5);
+}
+
+void ExpectLine(const Segment& s, float x1, float y1, float x2, float y2, uint32_t c) {
+    EXPECT_EQ(s.colour, c);
+    EXPECT_FLOAT_EQ(s.x1, x1);
+    EXPECT_FLOAT_EQ(s.y1, y1);
+    EXPECT_FLOAT_EQ(s.x2, x2);
+    EXPECT_FLOAT_EQ(s.y2, y2);
+}
+
+// (0,0,0), (10,0,0), (10,10,0) about the centre (100,100,100).
+c3dObj ThreePoints() {
+    c3dObj obj;
+    obj.SetCxyz(100, 100, 100);
+    obj.AddPoint(100, 100, 100);
+    obj.AddPoint(110, 100, 100);
+    obj.AddPoint(110, 110, 100);
+    return obj;
+}
+
+} // namespace
+
+TEST(Drawing, EmptyModel_DrawsNothingInAnyView) {
+    c3dObj obj;
+    RecordingCanvas canvas;
+    obj.DrawFrontView(canvas, kGreen, kYellow);
+    obj.DrawLeftView(canvas, kGreen, kYellow);
+    obj.DrawTopView(canvas, kGreen, kYellow);
+    obj.DrawPrespectiveView(canvas, kGreen, kYellow);
+    EXPECT_TRUE(canvas.calls.empty());
+}
+
+TEST(Drawing, OnePoint_DrawsOneMarkerAndNoSegment) {
+    c3dObj obj;
+    obj.AddPoint(20, 30, 40);
+    RecordingCanvas canvas;
+    obj.DrawFrontView(canvas, kGreen, kYellow);
+    const auto s = canvas.segments();
+    ASSERT_EQ(s.size(), 2u);
+    ExpectMarker(s, 0, 20, 30, kYellow);
+}
+
+TEST(Drawing, FrontView_MarkerSegmentMarkerOrder_NoClosingSegment) {
+    const c3dObj obj = ThreePoints();
+    RecordingCanvas canvas;
+    obj.DrawFrontView(canvas, kGreen, kYellow);
+    const auto s = canvas.segments();
+    ASSERT_EQ(s.size(), 8u);
+    ExpectMarker(s, 0, 100, 100, kYellow);
+    ExpectLine(s[2], 100, 100, 110, 100, kGreen);
+    ExpectMarker(s, 3, 110, 100, kYellow);
+    ExpectLine(s[5], 110, 100, 110, 110, kGreen);
+    ExpectMarker(s, 6, 110, 110, kYellow);
+}
+
+TEST(Drawing, ForeColor_IsSetBeforeEveryMarkerAndEverySegment) {
+    const c3dObj obj = ThreePoints();
+    RecordingCanvas canvas;
+    obj.DrawFrontView(canvas, kGreen, kYellow);
+    using K = CanvasCall::Kind;
+    const std::vector<K> expected{K::ForeColor, K::Line, K::Line, K::ForeColor, K::Line,
+                                  K::ForeColor, K::Line, K::Line, K::ForeColor, K::Line,
+                                  K::ForeColor, K::Line, K::Line};
+    ASSERT_EQ(canvas.calls.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(canvas.calls[i].kind, expected[i]) << i;
+    }
+}
+
+TEST(Drawing, TopAndLeftViews_MapTheirAxes) {
+    c3dObj obj = ThreePoints();
+    obj.SetXYZ(2, 110, 110, 130); // (10, 10, 30)
+    RecordingCanvas top;
+    obj.DrawTopView(top, kGreen, kYellow);
+    auto s = top.segments();
+    ExpectMarker(s, 0, 100, 100, kYellow);
+    ExpectMarker(s, 3, 110, 100, kYellow);
+    ExpectMarker(s, 6, 110, 130, kYellow);
+    RecordingCanvas left;
+    obj.DrawLeftView(left, kGreen, kYellow);
+    s = left.segments();
+    ExpectMarker(s, 0, 100, 100, kYellow);
+    ExpectMarker(s, 3, 100, 100, kYellow);
+    ExpectLine(s[5], 100, 100, 130, 110, kGreen);
+    ExpectMarker(s, 6, 130, 110, kYellow);
+}
+
+TEST(Drawing, TopView_PointsDifferingOnlyInY_Coincide) {
+    const c3dObj obj = ThreePoints();
+    RecordingCanvas canvas;
+    obj.DrawTopView(canvas, kGreen, kYellow);
+    const auto s = canvas.segments();
+    ExpectMarker(s, 3, 110, 100, kYellow);
+    ExpectMarker(s, 6, 110, 100, kYellow);
+}
+
+TEST(Drawing, Perspective_DepthZeroMatchesFrontAndNearerPointsSpreadOut) {
+    c3dObj obj;
+    obj.SetCxyz(100, 100, 100);     // eye depth 600
+    obj.AddPoint(130, 80, 0);       // offset (30, -20, -100): depth 0, divisor 1
+    obj.AddPoint(160, 100, 300);    // offset (60, 0, 200): depth 300, divisor 0.5
+    obj.AddPoint(110, 120, 700);    // offset (10, 20, 600): divisor -0.166..., flipped
+    RecordingCanvas canvas;
+    obj.DrawPrespectiveView(canvas, kGreen, kYellow);
+    const auto s = canvas.segments();
+    ASSERT_EQ(s.size(), 8u);
+    ExpectMarker(s, 0, 130, 80, kYellow);
+    ExpectMarker(s, 3, 220, 100, kYellow);
+    const float s3 = 1.0f - 700.0f / 600.0f;
+    ExpectMarker(s, 6, 10 / s3 + 100, 20 / s3 + 100, kYellow);
+    EXPECT_LT(s[6].x1 + 5, 100.0f); // drawn on the other side of the centre
+}
+
+TEST(Drawing, Perspective_PointAtTheEyeDepth_StopsTheViewThereAndThrows) {
+    c3dObj obj;
+    obj.SetCxyz(100, 100, 100);
+    obj.AddPoint(110, 100, 0);   // depth 0: drawn as in the front view
+    obj.AddPoint(120, 100, 600); // offset z 500: at the eye
+    obj.AddPoint(130, 100, 100);
+    RecordingCanvas canvas;
+    EXPECT_THROW(obj.DrawPrespectiveView(canvas, kGreen, kYellow), std::overflow_error);
+    const auto s = canvas.segments();
+    ASSERT_EQ(s.size(), 2u); // the marker of point 0, then the failure
+    ExpectMarker(s, 0, 110, 100, kYellow);
+}
+
+TEST(Drawing, Perspective_EyeAtDepthZero_ThrowsBeforeDrawing) {
+    c3dObj obj;
+    obj.SetCxyz(0, 0, -500);
+    obj.AddPoint(10, 10, -500);
+    RecordingCanvas canvas;
+    EXPECT_THROW(obj.DrawPrespectiveView(canvas, kGreen, kYellow), std::overflow_error);
+    EXPECT_TRUE(canvas.segments().empty());
+}
+
+TEST(Drawing, Perspective_OverflowingPosition_Throws) {
+    c3dObj obj;
+    obj.AddPoint(3e38f, 0, 499.99f);
+    RecordingCanvas canvas;
+    EXPECT_THROW(obj.DrawPrespectiveView(canvas, kGreen, kYellow), std::overflow_error);
+}
+
+TEST(Drawing, DrawingAgainInBlack_LeavesTheCanvasBlack) {
+    c3dObj obj;
+    obj.SetCxyz(50, 40, 30);
+    obj.AddPoint(10, 10, 0);
+    obj.AddPoint(90, 20, 5);
+    obj.AddPoint(60, 70, 60);
+    obj.AddPoint(-20, 75, 9);
+    RasterCanvas canvas(100, 80);
+    obj.DrawFrontView(canvas, kGreen, kYellow);
+    EXPECT_EQ(canvas.pixel(50, 15), kGreen); // on the segment (10,10)-(90,20)
+    EXPECT_EQ(canvas.pixel(60, 65), kYellow); // the upper arm of the marker at (60,70)
+    obj.DrawPrespectiveView(canvas, kGreen, kYellow);
+    obj.DrawFrontView(canvas, kBlack, kBlack);
+    obj.DrawPrespectiveView(canvas, kBlack, kBlack);
+    for (int y = 0; y < 80; ++y) {
+        for (int x = 0; x < 100; ++x) {
+            ASSERT_EQ(canvas.pixel(x, y), kBlack) << x << "," << y;
+        }
+    }
+}
