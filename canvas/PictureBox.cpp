@@ -22,14 +22,41 @@ void PictureBox::changed() {
     }
 }
 
-void PictureBox::ForeColor(uint32_t colour) { raster_.ForeColor(colour); }
+void PictureBox::followSize() const {
+    const QSize area = contentsRect().size();
+    if (area.width() != raster_.ScaleWidth() || area.height() != raster_.ScaleHeight()) {
+        raster_.resize(area.width(), area.height());
+    }
+}
+
+int PictureBox::ScaleWidth() const {
+    followSize();
+    return raster_.ScaleWidth();
+}
+
+int PictureBox::ScaleHeight() const {
+    followSize();
+    return raster_.ScaleHeight();
+}
+
+const RasterCanvas& PictureBox::raster() const {
+    followSize();
+    return raster_;
+}
+
+void PictureBox::ForeColor(uint32_t colour) {
+    followSize();
+    raster_.ForeColor(colour);
+}
 
 void PictureBox::Line(float x1, float y1, float x2, float y2) {
+    followSize();
     raster_.Line(x1, y1, x2, y2);
     changed();
 }
 
 void PictureBox::Cls() {
+    followSize();
     raster_.Cls();
     changed();
 }
@@ -37,22 +64,22 @@ void PictureBox::Cls() {
 void PictureBox::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event); // the border
     repaintPending_ = false;
+    followSize();
     if (raster_.ScaleWidth() == 0 || raster_.ScaleHeight() == 0) {
         return;
     }
     // The image shares the canvas's pixels: nothing is copied per paint.
-    const QImage image(reinterpret_cast<const uchar*>(raster_.bits()), raster_.ScaleWidth(),
-                       raster_.ScaleHeight(),
-                       static_cast<qsizetype>(raster_.ScaleWidth()) *
-                           static_cast<qsizetype>(sizeof(uint32_t)),
-                       QImage::Format_RGB32);
+    const QImage image(
+        reinterpret_cast<const uchar*>(raster_.bits()), raster_.ScaleWidth(), raster_.ScaleHeight(),
+        static_cast<qsizetype>(raster_.ScaleWidth()) * static_cast<qsizetype>(sizeof(uint32_t)),
+        QImage::Format_RGB32);
     QPainter painter(this);
     painter.drawImage(contentsRect().topLeft(), image);
 }
 
 void PictureBox::resizeEvent(QResizeEvent* event) {
     QFrame::resizeEvent(event);
-    raster_.resize(contentsRect().width(), contentsRect().height());
+    followSize();
     changed();
 }
 

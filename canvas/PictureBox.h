@@ -34,10 +34,10 @@ public:
     void ForeColor(uint32_t colour) override;
     void Line(float x1, float y1, float x2, float y2) override;
     void Cls() override;
-    int ScaleWidth() const override { return raster_.ScaleWidth(); }
-    int ScaleHeight() const override { return raster_.ScaleHeight(); }
+    int ScaleWidth() const override;
+    int ScaleHeight() const override;
 
-    const RasterCanvas& raster() const { return raster_; }
+    const RasterCanvas& raster() const;
 
     static int16_t ButtonCode(Qt::MouseButtons buttons);
     static int16_t ShiftCode(Qt::KeyboardModifiers modifiers);
@@ -57,8 +57,10 @@ protected:
 
 private:
     void changed();
+    // Qt holds back resize events of hidden widgets; the canvas follows the size on every use.
+    void followSize() const;
     QPointF drawingAreaPos(const QMouseEvent* event) const;
 
-    RasterCanvas raster_;
+    mutable RasterCanvas raster_;
     bool repaintPending_ = false;
 };

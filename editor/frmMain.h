@@ -1,0 +1,163 @@
+// The editor's only window: its controls in their fixed layout, the view commands and redraw,
+// the editing tools with their mouse handlers, interactive rotation and scaling, and the file
+// and coordinate commands.
+#pragma once
+
+#include "CommonDialog.h"
+
+#include <QMainWindow>
+
+#include <cstdint>
+#include <optional>
+
+class CaptionLabel;
+class PictureBox;
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QToolButton;
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+
+    // ---- controls ----
+    QCheckBox* chkLeft = nullptr;
+    QCheckBox* chkPres = nullptr;
+    QCheckBox* chkTop = nullptr;
+    QLineEdit* txtSelectedObj = nullptr;
+    QToolButton* cmdArrow = nullptr;
+    QToolButton* cmdDelete = nullptr;
+    QToolButton* cmdAdd = nullptr;
+    QToolButton* cmdRotate = nullptr;
+    QToolButton* cmdMove = nullptr;
+    QToolButton* cmdResize = nullptr;
+    QLineEdit* txtX = nullptr;
+    QLineEdit* txtY = nullptr;
+    QLineEdit* txtZ = nullptr;
+    QPushButton* cmdSet = nullptr;
+    QLineEdit* txtCx = nullptr;
+    QLineEdit* txtCy = nullptr;
+    QLineEdit* txtCz = nullptr;
+    QPushButton* cmdSetC = nullptr;
+    QLabel* mousePos = nullptr;
+    PictureBox* pic = nullptr;
+    CaptionLabel* lbU = nullptr;
+    PictureBox* picLeft = nullptr;
+    CaptionLabel* lbLeft = nullptr;
+    PictureBox* picPresp = nullptr;
+    CaptionLabel* LbFront = nullptr;
+    PictureBox* picTop = nullptr;
+    CaptionLabel* lbTop = nullptr;
+    QFrame* Line1 = nullptr;
+    QFrame* Line2 = nullptr;
+    CommonDialog cdc;
+
+    QAction* mnuOpen = nullptr;
+    QAction* mnuSave = nullptr;
+    QAction* mnuRefresh = nullptr;
+    QAction* mnuReset = nullptr;
+    QAction* mnuExit = nullptr;
+    QAction* mnuViewAll = nullptr;
+    QAction* mnuFront = nullptr;
+    QAction* mnuLeft = nullptr;
+    QAction* mnuTop = nullptr;
+    QAction* mnuAbout = nullptr;
+
+    // ---- tool state, selection and press record ----
+    bool bSelect = false;
+    bool bResize = false;
+    bool bAdd = false;
+    bool bDelete = false;
+    bool bMove = false;
+    bool bRotate = false;
+    float PressX = 0.0f;
+    float LastX = 0.0f;
+    float LastY = 0.0f;
+    int16_t SelectedPoint = -1;
+
+    // ---- start-up, redraw and view arrangement ----
+    void Form_Load();
+    void mnuRefresh_Click();
+    void chkLeft_Click();
+    void chkPres_Click();
+    void chkTop_Click();
+    void mnuViewAll_Click();
+    void mnuFront_Click();
+    void mnuLeft_Click();
+    void mnuTop_Click();
+    void mnuAbout_Click();
+    void mnuExit_Click();
+
+    // ---- tools and mouse editing ----
+    void cmdArrow_Click();
+    void cmdAdd_Click();
+    void cmdDelete_Click();
+    void cmdMove_Click();
+    void cmdRotate_Click();
+    void cmdResize_Click();
+    void pic_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
+    void picLeft_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
+    void picTop_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
+    void pic_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
+    void picLeft_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
+    void picTop_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
+
+    // ---- interactive rotation and scaling ----
+    void pic_KeyDown(int16_t KeyCode, int16_t Shift);
+    void picLeft_KeyDown(int16_t KeyCode, int16_t Shift);
+    void picTop_KeyDown(int16_t KeyCode, int16_t Shift);
+    void DragTransform(int16_t Button, int16_t Shift, float X, float Y);
+    void KeyRotate(int16_t KeyCode, int16_t Shift);
+    void DrawViews(uint32_t c, uint32_t p);
+
+    // ---- file and coordinate commands ----
+    void mnuOpen_Click();
+    void mnuSave_Click();
+    void mnuReset_Click();
+    void cmdSet_Click();
+    void cmdSetC_Click();
+
+    // A float as the boxes and labels show it: the system locale's general format, at most
+    // seven significant digits, no group separator.
+    static QString NumberText(float value);
+    // Text typed into a box, read with the system locale's conversion; nothing when it is not a
+    // number within the float range.
+    static std::optional<float> ReadNumber(const QString& text);
+
+private:
+    // One of the three editable views: the axes its pointer X and Y stand for (0 x, 1 y, 2 z).
+    struct EditView {
+        PictureBox* box;
+        int16_t code;
+        int across;
+        int down;
+    };
+
+    void buildControls(QWidget* client);
+    void buildToolPanel(QWidget* client);
+    void buildViews(QWidget* client);
+    void buildMenus();
+    void setTabOrder();
+    void connectHandlers();
+
+    void SetTool(bool resize, bool add, bool del, bool move, bool rotate, bool select);
+    void chooseTool(const QString& text, bool resize, bool add, bool del, bool move, bool rotate,
+                    bool select);
+    void AddOrDeleteAt(int16_t Button, float x, float y, float z);
+    void ViewMouseDown(const EditView& view, int16_t Button, float X, float Y);
+    void ViewMouseMove(const EditView& view, int16_t Button, int16_t Shift, float X, float Y);
+    void ShowSelectedPoint();
+    void EnlargeAlone(PictureBox* view);
+    void SetOnlyChecked(QCheckBox* box);
+
+    EditView front_{};
+    EditView left_{};
+    EditView top_{};
+};
