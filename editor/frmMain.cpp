@@ -286,14 +286,15 @@ void frmMain::connectHandlers() {
 // ---------------------------------------------------------------------------------------------
 // Numbers in boxes and labels
 
+// QLocale() is the system locale unless a default was set, as tests do.
 QString frmMain::NumberText(float value) {
-    QLocale locale = QLocale::system();
+    QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
     return locale.toString(static_cast<double>(value), 'g', 7);
 }
 
 std::optional<float> frmMain::ReadNumber(const QString& text) {
-    QLocale locale = QLocale::system();
+    QLocale locale;
     locale.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
     const double value = locale.toDouble(text.trimmed(), &ok);
