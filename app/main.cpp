@@ -4,6 +4,37 @@
 #include "frmMain.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+
+// A termination request (SIGTERM, SIGINT) closes the window like Exit does; the signal handler
+// only writes to a pipe, and the event loop does the rest.
+int quitPipe[2] = {-1, -1};
+
+void RequestQuit(int /*signal*/) {
+    const char byte = 1;
+    [[maybe_unused]] const auto written = write(quitPipe[1], &byte, 1);
+}
+
+void QuitOnTermination(frmMain& window) {
+    if (pipe(quitPipe) != 0) {
+        return;
+    }
+    auto* notifier = new QSocketNotifier(quitPipe[0], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window,
+                     [&window] { window.mnuExit_Click(); });
+    struct sigaction action {};
+    action.sa_handler = RequestQuit;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -11,6 +42,7 @@ int main(int argc, char* argv[]) {
     QtMsgBox messages;
     MsgBox::Install(&messages);
     frmMain window;
+    QuitOnTermination(window);
     window.showMaximized();
     const int status = QApplication::exec();
     MsgBox::Install(nullptr);

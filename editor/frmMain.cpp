@@ -29,8 +29,10 @@
 namespace {
 
 // ---- layout, in pixels ----
-constexpr int kClientWidth = 841;
-constexpr int kClientHeight = 589;
+// The smallest client area that shows the views whole, in the grid and enlarged alike; the
+// window starts maximized, and this is its size when it is not.
+constexpr int kClientWidth = 1018;
+constexpr int kClientHeight = 690;
 constexpr QRect kViewFront{104, 0, 457, 345};
 constexpr QRect kViewLeft{560, 0, 457, 345};
 constexpr QRect kViewPresp{560, 344, 457, 345};
@@ -84,12 +86,12 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), cdc(this) {
     setWindowIcon(QIcon(QStringLiteral(":/icons/tessaly.svg")));
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setMinimumSize(kClientWidth, kClientHeight);
     setCentralWidget(client);
     buildControls(client);
     buildMenus();
     setTabOrder();
     connectHandlers();
+    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     Form_Load();
 }
 

@@ -1,6 +1,6 @@
 // RasterCanvas: the pixels a segment covers, clipping, erasing and the pixel layout.
-#include "Colours.h"
 #include "RasterCanvas.h"
+#include "Colours.h"
 
 #include <gtest/gtest.h>
 
