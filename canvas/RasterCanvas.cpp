@@ -71,9 +71,13 @@ uint32_t RasterCanvas::fromRgb32(uint32_t rgb32) {
     return (b << 16) | (g << 8) | r;
 }
 
-void RasterCanvas::ForeColor(uint32_t colour) { fore_ = toRgb32(colour); }
+void RasterCanvas::ForeColor(uint32_t colour) {
+    fore_ = toRgb32(colour);
+}
 
-void RasterCanvas::Cls() { std::fill(pixels_.begin(), pixels_.end(), toRgb32(kBlack)); }
+void RasterCanvas::Cls() {
+    std::fill(pixels_.begin(), pixels_.end(), toRgb32(kBlack));
+}
 
 uint32_t RasterCanvas::pixel(int x, int y) const {
     return fromRgb32(pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
@@ -103,17 +107,29 @@ void RasterCanvas::Line(float x1, float y1, float x2, float y2) {
     if (width_ == 0 || height_ == 0) {
         return;
     }
-    if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) {
-        return;
-    }
     const double ax = x1;
     const double ay = y1;
-    const double dx = static_cast<double>(x2) - ax;
-    const double dy = static_cast<double>(y2) - ay;
+    const double bx = x2;
+    const double by = y2;
     const double xmin = -kHalfPixel;
     const double ymin = -kHalfPixel;
     const double xmax = width_ - kHalfPixel - kFarEdgeInset;
     const double ymax = height_ - kHalfPixel - kFarEdgeInset;
+
+    // Both ends inside (and so finite): the clipping below would keep both exactly, so they are
+    // rounded at once. Each end plus a half pixel is then at least 0 and below the size, where
+    // truncation is the floor and no clamping is needed.
+    if (ax >= xmin && ax <= xmax && bx >= xmin && bx <= xmax && ay >= ymin && ay <= ymax &&
+        by >= ymin && by <= ymax) {
+        plot(static_cast<int>(ax + kHalfPixel), static_cast<int>(ay + kHalfPixel),
+             static_cast<int>(bx + kHalfPixel), static_cast<int>(by + kHalfPixel));
+        return;
+    }
+    if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) {
+        return;
+    }
+    const double dx = bx - ax;
+    const double dy = by - ay;
 
     Clip clip;
     if (!clip.edge(-dx, ax - xmin) || !clip.edge(dx, xmax - ax) || !clip.edge(-dy, ay - ymin) ||
@@ -123,8 +139,8 @@ void RasterCanvas::Line(float x1, float y1, float x2, float y2) {
     // An end that needs no clipping keeps its exact value.
     const double sx = clip.t0 > 0.0 ? ax + clip.t0 * dx : ax;
     const double sy = clip.t0 > 0.0 ? ay + clip.t0 * dy : ay;
-    const double ex = clip.t1 < 1.0 ? ax + clip.t1 * dx : static_cast<double>(x2);
-    const double ey = clip.t1 < 1.0 ? ay + clip.t1 * dy : static_cast<double>(y2);
+    const double ex = clip.t1 < 1.0 ? ax + clip.t1 * dx : bx;
+    const double ey = clip.t1 < 1.0 ? ay + clip.t1 * dy : by;
     plot(roundToPixel(sx, width_), roundToPixel(sy, height_), roundToPixel(ex, width_),
          roundToPixel(ey, height_));
 }
