@@ -123,10 +123,10 @@ TEST(Drawing, TopView_PointsDifferingOnlyInY_Coincide) {
 
 TEST(Drawing, Perspective_DepthZeroMatchesFrontAndNearerPointsSpreadOut) {
     c3dObj obj;
-    obj.SetCxyz(100, 100, 100);     // eye depth 600
-    obj.AddPoint(130, 80, 0);       // offset (30, -20, -100): depth 0, divisor 1
-    obj.AddPoint(160, 100, 300);    // offset (60, 0, 200): depth 300, divisor 0.5
-    obj.AddPoint(110, 120, 700);    // offset (10, 20, 600): divisor -0.166..., flipped
+    obj.SetCxyz(100, 100, 100);  // eye depth 600
+    obj.AddPoint(130, 80, 0);    // offset (30, -20, -100): depth 0, divisor 1
+    obj.AddPoint(160, 100, 300); // offset (60, 0, 200): depth 300, divisor 0.5
+    obj.AddPoint(110, 120, 700); // offset (10, 20, 600): divisor -0.166..., flipped
     RecordingCanvas canvas;
     obj.DrawPrespectiveView(canvas, kGreen, kYellow);
     const auto s = canvas.segments();
@@ -176,7 +176,7 @@ TEST(Drawing, DrawingAgainInBlack_LeavesTheCanvasBlack) {
     obj.AddPoint(-20, 75, 9);
     RasterCanvas canvas(100, 80);
     obj.DrawFrontView(canvas, kGreen, kYellow);
-    EXPECT_EQ(canvas.pixel(50, 15), kGreen); // on the segment (10,10)-(90,20)
+    EXPECT_EQ(canvas.pixel(50, 15), kGreen);  // on the segment (10,10)-(90,20)
     EXPECT_EQ(canvas.pixel(60, 65), kYellow); // the upper arm of the marker at (60,70)
     obj.DrawPrespectiveView(canvas, kGreen, kYellow);
     obj.DrawFrontView(canvas, kBlack, kBlack);
