@@ -25,6 +25,11 @@ std::string_view TrimBlanks(std::string_view text) {
 } // namespace
 
 std::string Format(float value) {
+    // A zero is written without a sign: negative zero is not a negative value, and a file must
+    // not change when it is loaded and saved again (loading adds the centre, which clears it).
+    if (value == 0.0f) {
+        return "0";
+    }
     std::array<char, 32> buffer{};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
                                       std::chars_format::general, kSignificantDigits);
