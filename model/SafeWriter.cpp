@@ -26,8 +26,10 @@ fs::path UnusedTemporaryBeside(const fs::path& target) {
     std::mt19937_64 random(seed());
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     for (int attempt = 0; attempt < 100; ++attempt) {
-        fs::path candidate = folder / ("." + target.filename().string() + ".tmp-" +
-                                       std::to_string(random() % 1000000000ULL));
+        // Not derived from the target's name: a name near the system's length limit would
+        // leave no room for a suffix.
+        fs::path candidate =
+            folder / (".tessaly-" + std::to_string(random() % 1000000000ULL) + ".tmp");
         std::error_code ec;
         if (!fs::exists(candidate, ec) && !ec) {
             return candidate;

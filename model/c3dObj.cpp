@@ -107,9 +107,15 @@ std::size_t c3dObj::index(int16_t i) const {
     return static_cast<std::size_t>(i);
 }
 
-float c3dObj::GetX(int16_t i) const { return Points[index(i)].x; }
-float c3dObj::GetY(int16_t i) const { return Points[index(i)].y; }
-float c3dObj::GetZ(int16_t i) const { return Points[index(i)].z; }
+float c3dObj::GetX(int16_t i) const {
+    return Points[index(i)].x;
+}
+float c3dObj::GetY(int16_t i) const {
+    return Points[index(i)].y;
+}
+float c3dObj::GetZ(int16_t i) const {
+    return Points[index(i)].z;
+}
 
 void c3dObj::SetXYZ(int16_t i, float val1, float val2, float val3) {
     Points[index(i)] = Point3D{val1 - cx, val2 - cy, val3 - cz};
@@ -264,8 +270,11 @@ void c3dObj::Resize(int16_t mDir) {
 // ---- G3D files ----
 
 void c3dObj::SaveFile(const std::string& FileName) const {
-    if (ObjName.find_first_of("\r\n") != std::string::npos) {
-        throw std::runtime_error("the model's name holds a line break");
+    // A line feed would end the name's line early. A carriage return is kept: the reader takes
+    // only the one before the line feed as part of the line end, so any name it can produce,
+    // "name\r" included, is written back as it was read.
+    if (ObjName.find('\n') != std::string::npos) {
+        throw std::runtime_error("the model's name holds a line feed");
     }
     for (const Point3D& pt : Points) {
         if (!std::isfinite(pt.x) || !std::isfinite(pt.y) || !std::isfinite(pt.z)) {
