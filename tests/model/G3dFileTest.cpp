@@ -1,0 +1,499 @@
+// G3D files on disk: the saved bytes, loading relative to the current centre, malformed and
+// hostile files, and saves that fail without harming the file they were meant to replace.
+#include "FileTestSupport.h"
+#include "c3dObj.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <csignal>
+#include <functional>
+#include <limits>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using filetest::OpenDescriptors;
+using filetest::ReadBytes;
+using filetest::RecordingMsgBox;
+using filetest::Snapshot;
+using filetest::TempFolder;
+using filetest::WriteBytes;
+namespace fs = std::filesystem;
+
+namespace {
+
+void ExpectPoint(const c3dObj& obj, int16_t i, float x, float y, float z) {
+    EXPECT_EQ(obj.GetX(i), x) << "point " << i;
+    EXPECT_EQ(obj.GetY(i), y) << "point " << i;
+    EXPECT_EQ(obj.GetZ(i), z) << "point " << i;
+}
+
+// A model that already holds something, to see that a failing load leaves it alone.
+c3dObj Existing() {
+    c3dObj obj;
+    obj.SetCxyz(100, 200, 300);
+    obj.ObjName = "before";
+    obj.AddPoint(101, 202, 303);
+    return obj;
+}
+
+// Point lines "i,-i,2i" for i = 1 .. count.
+std::string CountingPoints(int count) {
+    std::string text;
+    for (int i = 1; i <= count; ++i) {
+        text += std::to_string(i) + "," + std::to_string(-i) + "," + std::to_string(2 * i) + "\r\n";
+    }
+    return text;
+}
+
+class G3dFile : public ::testing::Test {
+protected:
+    // Writes bytes to a file in the test's folder and returns its name.
+    std::string Write(const std::string& bytes, const std::string& name = "in.G3D") {
+        const std::string file = folder.file(name);
+        WriteBytes(file, bytes);
+        return file;
+    }
+
+    TempFolder folder;
+    RecordingMsgBox box;
+};
+
+} // namespace
+
+// ---- saving ----
+
+TEST_F(G3dFile, SaveFile_WritesHeaderNameAndOneOffsetLinePerPoint_AllEndingCrLf) {
+    c3dObj obj;
+    obj.SetCxyz(100, 100, 0);
+    obj.ObjName = "cube";
+    obj.AddPoint(110, 90, 0);
+    obj.AddPoint(100, 100, 5);
+    obj.AddPoint(97.5f, 100.25f, 12345678);
+    const std::string file = folder.file("cube.G3D");
+    obj.SaveFile(file);
+    EXPECT_EQ(ReadBytes(file), "G3DModel\r\ncube\r\n10,-10,0\r\n0,0,5\r\n"
+                               "-2.5,0.25,1.234568E+07\r\n");
+}
+
+TEST_F(G3dFile, SaveFile_EmptyModel_IsTheHeaderAndAnEmptyNameLine) {
+    const c3dObj obj;
+    const std::string file = folder.file("empty.G3D");
+    obj.SaveFile(file);
+    EXPECT_EQ(ReadBytes(file), "G3DModel\r\n\r\n");
+}
+
+TEST_F(G3dFile, SaveFile_OverALongerFile_ReplacesAllOfItKeepingItsPermissions) {
+    const std::string file = Write(std::string(5000, 'x'), "m.G3D");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    c3dObj obj;
+    obj.ObjName = "m";
+    obj.AddPoint(1, 2, 3);
+    obj.SaveFile(file);
+    EXPECT_EQ(ReadBytes(file), "G3DModel\r\nm\r\n1,2,3\r\n");
+    EXPECT_EQ(fs::status(file).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"m.G3D"});
+}
+
+TEST_F(G3dFile, SaveFile_ThroughALink_ReplacesTheFileItPointsTo) {
+    const std::string real = Write("old", "real.G3D");
+    const std::string link = folder.file("link.G3D");
+    fs::create_symlink(real, link);
+    c3dObj obj;
+    obj.SaveFile(link);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadBytes(real), "G3DModel\r\n\r\n");
+}
+
+TEST_F(G3dFile, SaveFile_LongestFileNameTheSystemAllows_Saves) {
+    const std::string name = std::string(251, 'n') + ".G3D"; // 255 characters
+    const c3dObj obj;
+    ASSERT_NO_THROW(obj.SaveFile(folder.file(name)));
+    EXPECT_EQ(ReadBytes(folder.file(name)), "G3DModel\r\n\r\n");
+    EXPECT_EQ(folder.names(), std::vector<std::string>{name});
+}
+
+// ---- loading ----
+
+TEST_F(G3dFile, RoundTrip_AwkwardValues_ComeBackRoundedToSevenDigits) {
+    c3dObj obj;
+    obj.ObjName = "  awkward name\t";
+    obj.AddPoint(-0.0f, 1e-7f, 3.4e38f);
+    obj.AddPoint(12345678, 1.0f / 3, -2.0f / 3);
+    obj.AddPoint(-16777216, 1e-45f, -3.4e38f);
+    obj.AddPoint(10, -20.5f, 0);
+    const std::string file = folder.file("awkward.G3D");
+    obj.SaveFile(file);
+
+    c3dObj back; // emptied, with the same centre (0, 0, 0)
+    back.LoadFileEx(file);
+    EXPECT_EQ(back.ObjName, "  awkward name\t");
+    ASSERT_EQ(back.nPoints(), 4);
+    ExpectPoint(back, 0, 0, 1e-7f, 3.4e38f);
+    ExpectPoint(back, 1, 12345680, 0.3333333f, -0.6666667f);
+    ExpectPoint(back, 2, -16777220, 1e-45f, -3.4e38f);
+    ExpectPoint(back, 3, 10, -20.5f, 0);
+    EXPECT_TRUE(box.shown.empty());
+}
+
+TEST_F(G3dFile, RoundTrip_AtAnOffCentre_KeepsWholeNumbersAndHalvesExactly) {
+    c3dObj obj;
+    obj.SetCxyz(512.5f, -300, 77);
+    obj.AddPoint(512.5f + 40, -300 - 12.5f, 77 + 1000);
+    obj.AddPoint(0, 0, 0);
+    const std::string file = folder.file("m.G3D");
+    obj.SaveFile(file);
+    c3dObj back;
+    back.SetCxyz(512.5f, -300, 77);
+    back.LoadFileEx(file);
+    EXPECT_EQ(Snapshot(back), Snapshot(obj));
+}
+
+TEST_F(G3dFile, LoadFileEx_IntoAnotherCentre_PutsTheSameShapeThere) {
+    const std::string file = Write("G3DModel\r\ncube\r\n10,-10,0\r\n0,0,5\r\n");
+    c3dObj obj;
+    obj.SetCxyz(400, 300, 50);
+    obj.LoadFileEx(file);
+    ASSERT_EQ(obj.nPoints(), 2);
+    ExpectPoint(obj, 0, 10, -10, 0);
+    ExpectPoint(obj, 1, 0, 0, 5);
+    EXPECT_EQ(obj.GetX(0) + obj.GetCX(), 410.0f);
+    EXPECT_EQ(obj.GetY(0) + obj.GetCY(), 290.0f);
+    EXPECT_EQ(obj.GetCZ(), 50.0f);
+}
+
+TEST_F(G3dFile, LoadFileEx_Twice_AppendsEveryPointTwiceInFileOrder) {
+    const std::string file = Write("G3DModel\r\nname\r\n1,2,3\r\n4,5,6\r\n");
+    c3dObj obj = Existing();
+    obj.LoadFileEx(file);
+    obj.LoadFileEx(file);
+    EXPECT_EQ(obj.ObjName, "name");
+    ASSERT_EQ(obj.nPoints(), 5);
+    ExpectPoint(obj, 0, 1, 2, 3); // was there before
+    ExpectPoint(obj, 1, 1, 2, 3);
+    ExpectPoint(obj, 2, 4, 5, 6);
+    ExpectPoint(obj, 3, 1, 2, 3);
+    ExpectPoint(obj, 4, 4, 5, 6);
+}
+
+TEST_F(G3dFile, LoadFileEx_HeaderWithBlanksAround_Loads) {
+    c3dObj obj;
+    obj.LoadFileEx(Write("   G3DModel  \r\n name \r\n1,2,3\r\n"));
+    EXPECT_EQ(obj.ObjName, " name ");
+    EXPECT_EQ(obj.nPoints(), 1);
+    EXPECT_TRUE(box.shown.empty());
+}
+
+TEST_F(G3dFile, LoadFileEx_WrongHeader_ShowsInvalidFileAndLeavesTheModel) {
+    for (const char* header : {"g3dmodel", "G3DMODEL", "\tG3DModel", "G3DModel\t", "G3D Model",
+                               "G3DModels", "", "\xEF\xBB\xBFG3DModel", "1,2,3"}) {
+        SCOPED_TRACE(std::string("header '") + header + "'");
+        box.shown.clear();
+        c3dObj obj = Existing();
+        const Snapshot before(obj);
+        ASSERT_NO_THROW(obj.LoadFileEx(Write(std::string(header) + "\r\nname\r\n1,2,3\r\n")));
+        EXPECT_EQ(Snapshot(obj), before);
+        ASSERT_EQ(box.shown.size(), 1u);
+        EXPECT_EQ(box.shown[0].text, " Invalid File ");
+        EXPECT_EQ(box.shown[0].icon, MsgBox::Icon::Critical);
+        EXPECT_EQ(box.shown[0].title, "Tessaly");
+    }
+}
+
+TEST_F(G3dFile, LoadFileEx_BlankLinesAndBlanksAroundNumbers_AreAccepted) {
+    c3dObj obj;
+    obj.LoadFileEx(Write("G3DModel\r\nn\r\n\r\n1, 2, 3\r\n    \r\n\r\n -1.5e2 ,+2,  .5 \r\n"));
+    ASSERT_EQ(obj.nPoints(), 2);
+    ExpectPoint(obj, 0, 1, 2, 3);
+    ExpectPoint(obj, 1, -150, 2, 0.5f);
+}
+
+TEST_F(G3dFile, LoadFileEx_LfLineEndsAndNoEndOnTheLastLine_Load) {
+    c3dObj obj;
+    obj.LoadFileEx(Write("G3DModel\nlf only\n1,2,3\n\n4,5,6"));
+    EXPECT_EQ(obj.ObjName, "lf only");
+    ASSERT_EQ(obj.nPoints(), 2);
+    ExpectPoint(obj, 0, 1, 2, 3);
+    ExpectPoint(obj, 1, 4, 5, 6);
+}
+
+TEST_F(G3dFile, LoadFileEx_OneCommaLine_StopsTheLoadKeepingEarlierPoints) {
+    c3dObj obj = Existing();
+    EXPECT_THROW(obj.LoadFileEx(Write("G3DModel\r\nn\r\n1,2,3\r\n4,5,6\r\n1,2\r\n7,8,9\r\n")),
+                 std::runtime_error);
+    EXPECT_EQ(obj.ObjName, "n");
+    ASSERT_EQ(obj.nPoints(), 3);
+    ExpectPoint(obj, 1, 1, 2, 3);
+    ExpectPoint(obj, 2, 4, 5, 6);
+}
+
+TEST_F(G3dFile, LoadFileEx_PointLineThatIsNotThreeNumbers_StopsTheLoadThere) {
+    for (const char* line :
+         {"nan,1,2", "1,inf,2", "1,2,-inf", "1,2,", ",1,2", "1,,2", "1,2,1e39", "-1e39,0,0",
+          "1,2,3,4", "1,2,3\t", "\t", "1;2;3", "a,b,c", "1,2,3\r\r"}) {
+        SCOPED_TRACE(std::string("line '") + line + "'");
+        c3dObj obj;
+        EXPECT_THROW(obj.LoadFileEx(
+                         Write(std::string("G3DModel\r\nn\r\n9,8,7\r\n") + line + "\r\n1,1,1\r\n")),
+                     std::runtime_error);
+        ASSERT_EQ(obj.nPoints(), 1);
+        ExpectPoint(obj, 0, 9, 8, 7);
+    }
+}
+
+TEST_F(G3dFile, LoadFileEx_NulInsideALine_IsTextNotTheEnd) {
+    constexpr char bytes[] = "G3DModel\r\nna\0me\r\n1,2,3\r\n1,2\0,3\r\n";
+    c3dObj obj;
+    EXPECT_THROW(obj.LoadFileEx(Write(std::string(bytes, sizeof bytes - 1))), std::runtime_error);
+    EXPECT_EQ(obj.ObjName, std::string("na\0me", 5));
+    EXPECT_EQ(obj.nPoints(), 1);
+}
+
+TEST_F(G3dFile, LoadThenSave_NameWithStrayCarriageReturns_WritesTheSameBytesBack) {
+    const std::string bytes = "G3DModel\r\nna\rme\r\r\n1,2,3\r\n";
+    const std::string file = Write(bytes);
+    c3dObj obj;
+    obj.LoadFileEx(file);
+    EXPECT_EQ(obj.ObjName, "na\rme\r");
+    obj.SaveFile(file);
+    EXPECT_EQ(ReadBytes(file), bytes);
+}
+
+TEST_F(G3dFile, LoadFileEx_FileEndingBeforeTheName_FailsAndLeavesTheModel) {
+    for (const char* bytes : {"", "G3DModel\r\n", "G3DModel", "  G3DModel \n"}) {
+        SCOPED_TRACE(std::string("file '") + bytes + "'");
+        c3dObj obj = Existing();
+        const Snapshot before(obj);
+        EXPECT_THROW(obj.LoadFileEx(Write(bytes)), std::runtime_error);
+        EXPECT_EQ(Snapshot(obj), before);
+    }
+    EXPECT_TRUE(box.shown.empty());
+}
+
+TEST_F(G3dFile, LoadFileEx_NameOnlyWithoutPoints_EmptiesNothingAndAddsNothing) {
+    c3dObj obj = Existing();
+    obj.LoadFileEx(Write("G3DModel\r\n\r\n"));
+    EXPECT_EQ(obj.ObjName, "");
+    EXPECT_EQ(obj.nPoints(), 1);
+}
+
+TEST_F(G3dFile, LoadFileEx_MissingFileOrAFolder_FailsAndLeavesTheModel) {
+    c3dObj obj = Existing();
+    const Snapshot before(obj);
+    EXPECT_THROW(obj.LoadFileEx(folder.file("missing.G3D")), std::runtime_error);
+    EXPECT_THROW(obj.LoadFileEx(folder.path().string()), std::runtime_error);
+    EXPECT_THROW(obj.LoadFileEx(""), std::runtime_error);
+    EXPECT_EQ(Snapshot(obj), before);
+}
+
+TEST_F(G3dFile, LoadFileEx_PointBeyondTheFloatRangeAtThisCentre_StopsTheLoad) {
+    c3dObj obj;
+    obj.SetCxyz(3e38f, 0, 0);
+    EXPECT_THROW(obj.LoadFileEx(Write("G3DModel\r\nn\r\n1,2,3\r\n3e38,0,0\r\n")),
+                 std::runtime_error);
+    EXPECT_EQ(obj.nPoints(), 1);
+}
+
+TEST_F(G3dFile, LoadFileEx_The32768thPoint_StopsTheLoadKeepingTheFirst32767) {
+    const std::string file = Write("G3DModel\r\nbig\r\n" + CountingPoints(32768));
+    c3dObj obj;
+    EXPECT_THROW(obj.LoadFileEx(file), std::length_error);
+    ASSERT_EQ(obj.nPoints(), 32767);
+    ExpectPoint(obj, 0, 1, -1, 2);
+    ExpectPoint(obj, 32766, 32767, -32767, 65534);
+    EXPECT_EQ(obj.ObjName, "big");
+}
+
+TEST_F(G3dFile, LoadFileEx_TenMegabyteLines_AreReadWithoutTrouble) {
+    const std::string huge(10 * 1024 * 1024, '7');
+    c3dObj obj;
+    EXPECT_THROW(obj.LoadFileEx(Write("G3DModel\r\nn\r\n1,2," + huge + "\r\n")),
+                 std::runtime_error);
+    EXPECT_EQ(obj.nPoints(), 0);
+    obj.LoadFileEx(Write("G3DModel\r\nn\r\n1,2,0." + huge + "\r\n"));
+    ASSERT_EQ(obj.nPoints(), 1);
+    EXPECT_EQ(obj.GetZ(0), 0.7777778f);
+    obj.LoadFileEx(
+        Write("G3DModel\r\n" + huge + "\r\n" + std::string(huge.size(), ' ') + "\r\n4,5,6"));
+    EXPECT_EQ(obj.ObjName, huge);
+    ASSERT_EQ(obj.nPoints(), 2);
+    ExpectPoint(obj, 1, 4, 5, 6);
+}
+
+TEST_F(G3dFile, LoadFileEx_ArbitraryBytes_AddFinitePointsOrFailButNeverCrash) {
+    std::mt19937 random(20240611);
+    const auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const std::string file = folder.file("junk.G3D");
+    int pointsLoaded = 0;
+    int failures = 0;
+    for (int round = 0; round < 600; ++round) {
+        std::string bytes;
+        if (round % 3 == 0) {
+            // Bytes of any value.
+            bytes.resize(static_cast<std::size_t>(below(4096)));
+            for (char& b : bytes) {
+                b = static_cast<char>(below(256));
+            }
+        } else {
+            // A good file, then a few bytes changed, inserted, removed or repeated.
+            bytes = "G3DModel\r\nj\r\n";
+            for (int line = below(20); line > 0; --line) {
+                bytes += std::to_string(below(2000) - 1000) + "." + std::to_string(below(100)) +
+                         ",-" + std::to_string(below(99)) + "e" + std::to_string(below(40)) + ", " +
+                         std::to_string(below(7)) + (below(4) == 0 ? "\n" : "\r\n");
+            }
+            for (int change = below(5); change > 0; --change) {
+                const auto at = static_cast<std::size_t>(below(static_cast<int>(bytes.size())));
+                const char b = static_cast<char>(below(256));
+                switch (below(4)) {
+                case 0:
+                    bytes[at] = b;
+                    break;
+                case 1:
+                    bytes.insert(at, 1, b);
+                    break;
+                case 2:
+                    bytes.erase(at, 1);
+                    break;
+                default:
+                    bytes.insert(at, bytes.substr(at, static_cast<std::size_t>(below(64))));
+                }
+            }
+        }
+        WriteBytes(file, bytes);
+        c3dObj obj;
+        try {
+            obj.LoadFileEx(file);
+        } catch (const std::exception&) {
+            ++failures; // a malformed file is an error to the caller, and nothing worse
+        }
+        pointsLoaded += obj.nPoints();
+        for (int16_t i = 0; i < obj.nPoints(); ++i) {
+            ASSERT_TRUE(std::isfinite(obj.GetX(i)) && std::isfinite(obj.GetY(i)) &&
+                        std::isfinite(obj.GetZ(i)));
+        }
+    }
+    // The files reached both the point lines and the failures.
+    EXPECT_GT(pointsLoaded, 1000);
+    EXPECT_GT(failures, 100);
+}
+
+TEST_F(G3dFile, LoadAndSave_FailingInEveryWay_LeaveNoFileOpen) {
+    const std::size_t before = OpenDescriptors();
+    c3dObj obj;
+    EXPECT_THROW(obj.LoadFileEx(Write("")), std::runtime_error);
+    EXPECT_THROW(obj.LoadFileEx(Write("G3DModel\r\nn\r\n1,2\r\n")), std::runtime_error);
+    EXPECT_THROW(obj.LoadFileEx(Write("G3DModel\r\nn\r\nx,y,z\r\n")), std::runtime_error);
+    obj.LoadFileEx(Write("nope\r\n"));
+    obj.LoadFileEx(Write("G3DModel\r\nn\r\n1,2,3\r\n"));
+    fs::create_directory(folder.file("dir"));
+    EXPECT_THROW(obj.SaveFile(folder.file("dir")), std::runtime_error);
+    obj.SaveFile(folder.file("out.G3D"));
+    EXPECT_EQ(OpenDescriptors(), before);
+}
+
+// ---- failed saves keep the old file ----
+
+namespace {
+
+constexpr const char* kOldFile = "G3DModel\r\nold\r\n1,2,3\r\n";
+
+// Runs body in a child process whose files may not grow past limit bytes, with the signal that
+// would kill it ignored, so that the write itself fails. Returns the child's exit code.
+int InChildWithFileSizeLimit(rlim_t limit, const std::function<int()>& body) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{limit, limit};
+        if (setrlimit(RLIMIT_FSIZE, &small) != 0) {
+            _exit(90);
+        }
+        int code = 91;
+        try {
+            code = body();
+        } catch (...) {
+            code = 92;
+        }
+        _exit(code);
+    }
+    if (pid < 0) {
+        return -1;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// 0 when SaveFile failed with a runtime_error and left the model as it was.
+int SaveMustFail(const c3dObj& obj, const std::string& file) {
+    const Snapshot before(obj);
+    try {
+        obj.SaveFile(file);
+    } catch (const std::runtime_error&) {
+        return Snapshot(obj) == before ? 0 : 3;
+    }
+    return 1;
+}
+
+} // namespace
+
+TEST_F(G3dFile, SaveFile_IntoAMissingFolder_FailsCreatingNothing) {
+    const c3dObj obj;
+    EXPECT_THROW(obj.SaveFile(folder.file("missing/m.G3D")), std::runtime_error);
+    EXPECT_THROW(obj.SaveFile(""), std::runtime_error);
+    EXPECT_TRUE(folder.names().empty());
+}
+
+TEST_F(G3dFile, SaveFile_OntoAFolder_FailsLeavingTheFolderAndNoTemporaryFile) {
+    fs::create_directory(folder.file("m.G3D"));
+    const std::string inside = Write(kOldFile, "m.G3D/kept");
+    c3dObj obj;
+    obj.AddPoint(1, 1, 1);
+    EXPECT_EQ(SaveMustFail(obj, folder.file("m.G3D")), 0);
+    EXPECT_TRUE(fs::is_directory(folder.file("m.G3D")));
+    EXPECT_EQ(ReadBytes(inside), kOldFile);
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"m.G3D"});
+}
+
+TEST_F(G3dFile, SaveFile_ModelThatCannotBeWritten_FailsKeepingTheOldFile) {
+    const std::string file = Write(kOldFile, "m.G3D");
+    c3dObj infinite;
+    infinite.AddPoint(std::numeric_limits<float>::infinity(), 0, 0);
+    EXPECT_EQ(SaveMustFail(infinite, file), 0);
+    c3dObj twoLineName;
+    twoLineName.ObjName = "two\nlines";
+    EXPECT_EQ(SaveMustFail(twoLineName, file), 0);
+    EXPECT_EQ(ReadBytes(file), kOldFile);
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"m.G3D"});
+}
+
+TEST_F(G3dFile, SaveFile_DiskFullPartWayThrough_KeepsTheOldFileByteForByte) {
+    const std::string file = Write(kOldFile, "m.G3D");
+    c3dObj big;
+    big.ObjName = "big";
+    for (int i = 0; i < 3000; ++i) {
+        big.AddPoint(static_cast<float>(i) / 7, -static_cast<float>(i), 1e20f);
+    }
+    EXPECT_EQ(InChildWithFileSizeLimit(4096, [&] { return SaveMustFail(big, file); }), 0);
+    EXPECT_EQ(ReadBytes(file), kOldFile);
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"m.G3D"});
+}
+
+TEST_F(G3dFile, SaveFile_DiskFullAtTheFinalFlush_KeepsTheOldFileByteForByte) {
+    const std::string file = Write(kOldFile, "m.G3D");
+    c3dObj small; // far smaller than a stream buffer, so nothing is written before the flush
+    small.ObjName = "small";
+    for (int i = 0; i < 10; ++i) {
+        small.AddPoint(static_cast<float>(i), 2, 3);
+    }
+    EXPECT_EQ(InChildWithFileSizeLimit(40, [&] { return SaveMustFail(small, file); }), 0);
+    EXPECT_EQ(ReadBytes(file), kOldFile);
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"m.G3D"});
+}
