@@ -17,6 +17,10 @@ MsgBox* installed = nullptr;
 
 } // namespace
 
-void MsgBox::Install(MsgBox* box) { installed = box; }
+void MsgBox::Install(MsgBox* box) {
+    installed = box;
+}
 
-MsgBox& MsgBox::Current() { return installed != nullptr ? *installed : fallback; }
+MsgBox& MsgBox::Current() {
+    return installed != nullptr ? *installed : fallback;
+}

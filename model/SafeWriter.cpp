@@ -45,6 +45,14 @@ SafeWriter::SafeWriter(const std::string& target)
     if (target_.filename().empty()) {
         throw std::runtime_error("not a file name: " + target);
     }
+    // Replacing by rename would pass over a file that is not to be written.
+    std::error_code ec;
+    const auto existing = fs::status(target_, ec);
+    if (!ec && fs::exists(existing) &&
+        (fs::is_directory(existing) ||
+         (existing.permissions() & fs::perms::owner_write) == fs::perms::none)) {
+        throw std::runtime_error(target + " cannot be replaced: it is a folder or read-only");
+    }
     out_.open(temporary_, std::ios::binary | std::ios::trunc);
     if (!out_) {
         throw std::runtime_error("cannot create a file in the folder of " + target);

@@ -298,8 +298,10 @@ void c3dObj::SaveFile(const std::string& FileName) const {
 
 void c3dObj::LoadFileEx(const std::string& FileName) {
     std::error_code ec;
-    if (std::filesystem::is_directory(FileName, ec)) {
-        throw std::runtime_error(FileName + " is a folder, not a file");
+    // A folder, a pipe or a device would fail or never end; only plain files are read.
+    const auto status = std::filesystem::status(FileName, ec);
+    if (!ec && !std::filesystem::is_regular_file(status)) {
+        throw std::runtime_error(FileName + " is not a plain file");
     }
     std::ifstream in(FileName, std::ios::binary);
     if (!in) {

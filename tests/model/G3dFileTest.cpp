@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <csignal>
 #include <functional>
@@ -293,6 +295,16 @@ TEST_F(G3dFile, LoadFileEx_MissingFileOrAFolder_FailsAndLeavesTheModel) {
     EXPECT_EQ(Snapshot(obj), before);
 }
 
+TEST_F(G3dFile, LoadFileEx_PipeOrDevice_FailsAtOnceInsteadOfWaitingOrReadingForever) {
+    c3dObj obj = Existing();
+    const Snapshot before(obj);
+    const std::string pipe = folder.file("pipe.G3D");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_THROW(obj.LoadFileEx(pipe), std::runtime_error); // no writer: opening would block
+    EXPECT_THROW(obj.LoadFileEx("/dev/zero"), std::runtime_error);
+    EXPECT_EQ(Snapshot(obj), before);
+}
+
 TEST_F(G3dFile, LoadFileEx_PointBeyondTheFloatRangeAtThisCentre_StopsTheLoad) {
     c3dObj obj;
     obj.SetCxyz(3e38f, 0, 0);
@@ -459,6 +471,16 @@ TEST_F(G3dFile, SaveFile_OntoAFolder_FailsLeavingTheFolderAndNoTemporaryFile) {
     EXPECT_EQ(SaveMustFail(obj, folder.file("m.G3D")), 0);
     EXPECT_TRUE(fs::is_directory(folder.file("m.G3D")));
     EXPECT_EQ(ReadBytes(inside), kOldFile);
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"m.G3D"});
+}
+
+TEST_F(G3dFile, SaveFile_OverAReadOnlyFile_FailsKeepingIt) {
+    const std::string file = Write(kOldFile, "m.G3D");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
+    c3dObj obj;
+    obj.AddPoint(1, 1, 1);
+    EXPECT_EQ(SaveMustFail(obj, file), 0);
+    EXPECT_EQ(ReadBytes(file), kOldFile);
     EXPECT_EQ(folder.names(), std::vector<std::string>{"m.G3D"});
 }
 
