@@ -75,19 +75,29 @@ float Absolute(float offset, float centre, const std::string& file, long line) {
     return sum;
 }
 
-// Turns the pair (a, b) by angle degrees: a towards b. A zero angle leaves it exactly as it is.
-void Turn(float& a, float& b, float angle) {
-    if (angle == 0.0f) {
-        return;
+// A turn by angle degrees of a pair (a, b): a towards b. The cosine and sine are taken once for
+// all points. A zero angle leaves every pair exactly as it is.
+class Turn {
+public:
+    explicit Turn(float angle)
+        : active_(angle != 0.0f), c_(std::cos(static_cast<double>(angle) * kDegToRad)),
+          s_(std::sin(static_cast<double>(angle) * kDegToRad)) {}
+
+    void operator()(float& a, float& b) const {
+        if (!active_) {
+            return;
+        }
+        const double oldA = a;
+        const double oldB = b;
+        a = static_cast<float>(oldA * c_ - oldB * s_);
+        b = static_cast<float>(oldB * c_ + oldA * s_);
     }
-    const double rad = static_cast<double>(angle) * kDegToRad;
-    const double c = std::cos(rad);
-    const double s = std::sin(rad);
-    const double oldA = a;
-    const double oldB = b;
-    a = static_cast<float>(oldA * c - oldB * s);
-    b = static_cast<float>(oldB * c + oldA * s);
-}
+
+private:
+    bool active_;
+    double c_;
+    double s_;
+};
 
 } // namespace
 
@@ -244,10 +254,13 @@ void c3dObj::SelectInAllView(Canvas& p1, Canvas& p2, Canvas& p3, int16_t Selecte
 // ---- rotation and scaling ----
 
 void c3dObj::RotateXYZ(float xAngle, float yAngle, float zAngle) {
+    const Turn aboutX(xAngle); // y towards z
+    const Turn aboutY(yAngle); // z towards x
+    const Turn aboutZ(zAngle); // x towards y
     for (Point3D& pt : Points) {
-        Turn(pt.y, pt.z, xAngle); // about x: y towards z
-        Turn(pt.z, pt.x, yAngle); // about y: z towards x
-        Turn(pt.x, pt.y, zAngle); // about z: x towards y
+        aboutX(pt.y, pt.z);
+        aboutY(pt.z, pt.x);
+        aboutZ(pt.x, pt.y);
     }
 }
 
