@@ -1,0 +1,131 @@
+// The full redraw: what it clears, which views it draws, where the model lands in their pixels
+// and the centre it writes into the boxes.
+#include "EditingFixture.h"
+
+#include <QTest>
+
+using Redraw = EditingFixture;
+
+TEST_F(Redraw, Refresh_DrawsLinesGreenAndMarkersYellowWhereTheModelIs) {
+    MakeTriangle();
+    form->chkLeft->setChecked(true);
+    form->chkTop->setChecked(true);
+    form->chkPres->setChecked(true);
+    form->mnuRefresh->trigger();
+
+    const PictureBox* front = form->pic;
+    EXPECT_TRUE(HasColour(front, 125, 100, kGreen)); // A-B
+    EXPECT_TRUE(HasColour(front, 150, 115, kGreen)); // B-C
+    EXPECT_TRUE(HasColour(front, 95, 100, kYellow)); // A's arms
+    EXPECT_TRUE(HasColour(front, 100, 95, kYellow));
+    EXPECT_TRUE(HasColour(front, 100, 105, kYellow));
+    EXPECT_TRUE(HasColour(front, 155, 100, kYellow)); // B's right arm, drawn over A-B
+    // B-C is drawn after B's marker and covers its centre and lower arm; C's marker comes last.
+    EXPECT_TRUE(HasColour(front, 150, 100, kGreen));
+    EXPECT_TRUE(HasColour(front, 150, 104, kGreen));
+    EXPECT_TRUE(HasColour(front, 150, 126, kYellow));
+    EXPECT_TRUE(HasColour(front, 150, 130, kYellow));
+    EXPECT_TRUE(HasColour(front, 145, 130, kYellow));
+    EXPECT_TRUE(HasColour(front, 125, 115, kBlack)); // no segment from C back to A
+
+    const PictureBox* left = form->picLeft;
+    EXPECT_TRUE(HasColour(left, 65, 100, kGreen)); // A-B
+    EXPECT_TRUE(HasColour(left, 45, 100, kYellow));
+    EXPECT_TRUE(HasColour(left, 85, 100, kYellow));
+    EXPECT_TRUE(HasColour(left, 20, 135, kYellow));
+    EXPECT_TRUE(HasColour(left, 15, 130, kYellow));
+
+    const PictureBox* top = form->picTop;
+    EXPECT_TRUE(HasColour(top, 150, 50, kGreen)); // B-C
+    EXPECT_TRUE(HasColour(top, 95, 50, kYellow));
+    EXPECT_TRUE(HasColour(top, 155, 80, kYellow));
+    EXPECT_TRUE(HasColour(top, 150, 15, kYellow));
+
+    EXPECT_GT(Count(form->picPresp, kGreen), 0);
+    EXPECT_GT(Count(form->picPresp, kYellow), 0);
+    EXPECT_EQ(Count(form->picPresp, kGreen) + Count(form->picPresp, kYellow) +
+                  Count(form->picPresp, kBlack),
+              453 * 341);
+}
+
+TEST_F(Redraw, Refresh_DrawsOnlyTheFrontViewAndTheCheckedViews) {
+    MakeTriangle();
+    form->mnuRefresh->trigger();
+    EXPECT_EQ(DrawnViews(), "front");
+
+    form->chkTop->setChecked(true);
+    form->mnuRefresh->trigger();
+    EXPECT_EQ(DrawnViews(), "front top");
+
+    form->chkTop->setChecked(false);
+    form->chkPres->setChecked(true);
+    form->mnuRefresh->trigger();
+    EXPECT_EQ(DrawnViews(), "front presp");
+}
+
+TEST_F(Redraw, Refresh_ClearsEveryViewBeforeDrawing) {
+    MakeTriangle();
+    form->chkLeft->setChecked(true);
+    for (PictureBox* view : {form->pic, form->picLeft, form->picTop, form->picPresp}) {
+        view->ForeColor(kBlue);
+        view->Line(300, 300, 400, 300);
+    }
+    // The drawing of the model at its old place goes too.
+    form->mnuRefresh->trigger();
+    Obj().SetCxyz(250, 150, 100);
+    form->mnuRefresh->trigger();
+
+    for (const PictureBox* view : {form->pic, form->picLeft, form->picTop, form->picPresp}) {
+        EXPECT_EQ(Count(view, kBlue), 0) << view->objectName().toStdString();
+    }
+    EXPECT_TRUE(HasColour(form->pic, 95, 100, kBlack));   // A's left arm, before the move
+    EXPECT_TRUE(HasColour(form->pic, 145, 100, kYellow)); // A's left arm now
+    EXPECT_EQ(DrawnViews(), "front left");
+}
+
+TEST_F(Redraw, Refresh_OnAnEmptyModel_WritesTheCentreAndLeavesThePointBoxes) {
+    Obj().SetCxyz(-3, 0.5f, 12.25f);
+    form->txtX->setText(QStringLiteral("7"));
+    form->txtCx->setText(QStringLiteral("old"));
+    form->chkLeft->setChecked(true);
+    form->mnuRefresh_Click();
+
+    EXPECT_EQ(form->txtCx->text(), QStringLiteral("-3"));
+    EXPECT_EQ(form->txtCy->text(), QStringLiteral("0.5"));
+    EXPECT_EQ(form->txtCz->text(), QStringLiteral("12.25"));
+    EXPECT_EQ(form->txtX->text(), QStringLiteral("7"));
+    EXPECT_EQ(DrawnViews(), "");
+}
+
+// Centre depth 100 puts the perspective eye at absolute depth 600, where nothing can be
+// projected; that point is the first to be drawn there.
+TEST_F(Redraw, Refresh_PointAtTheEyeDepth_StillDrawsTheOtherViews) {
+    Obj().SetCxyz(200, 150, 100);
+    Obj().AddPoint(250, 150, 600);
+    Obj().AddPoint(100, 100, 50);
+    Obj().AddPoint(150, 100, 80);
+    form->chkLeft->setChecked(true);
+    form->chkTop->setChecked(true);
+    form->chkPres->setChecked(true);
+    form->txtCx->clear();
+
+    EXPECT_NO_THROW(form->mnuRefresh_Click());
+
+    EXPECT_EQ(form->txtCx->text(), QStringLiteral("200"));
+    EXPECT_TRUE(HasColour(form->pic, 245, 150, kYellow));
+    EXPECT_TRUE(HasColour(form->picLeft, 65, 100, kGreen)); // (50, 100)-(80, 100)
+    EXPECT_TRUE(HasColour(form->picLeft, 45, 100, kYellow));
+    EXPECT_TRUE(HasColour(form->picTop, 95, 50, kYellow));
+    EXPECT_TRUE(HasColour(form->picTop, 155, 80, kYellow));
+}
+
+TEST_F(Redraw, F5Key_RunsTheRefresh) {
+    MakeTriangle();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+
+    QTest::keyClick(form->pic, Qt::Key_F5);
+
+    EXPECT_EQ(form->txtCx->text(), QStringLiteral("200"));
+    EXPECT_TRUE(HasColour(form->pic, 125, 100, kGreen));
+}
