@@ -93,6 +93,12 @@ void PictureBox::mousePressEvent(QMouseEvent* event) {
                    static_cast<float>(pos.x()), static_cast<float>(pos.y()));
 }
 
+// The second press of a double-click is no new MouseDown: a double-click in the add tool adds
+// one point, not two.
+void PictureBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    event->accept();
+}
+
 void PictureBox::mouseMoveEvent(QMouseEvent* event) {
     const QPointF pos = drawingAreaPos(event);
     emit MouseMove(ButtonCode(event->buttons()), ShiftCode(event->modifiers()),

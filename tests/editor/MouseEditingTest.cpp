@@ -327,6 +327,15 @@ TEST_F(MouseEditing, RealPress_AddsAtTheDrawingAreaPositionInsideTheBorder) {
     EXPECT_EQ(form->mousePos->text(), QStringLiteral("0,45,120"));
 }
 
+TEST_F(MouseEditing, RealDoubleClick_InTheAddTool_AddsOnePoint) {
+    form->cmdAdd_Click();
+
+    DoubleClickAt(form->pic, InView(120, 45));
+
+    ASSERT_EQ(Obj().nPoints(), 1);
+    ExpectStored(0, -80, -105, -100);
+}
+
 TEST_F(MouseEditing, RealDrag_MovesTheSelectedPointAndRealRightPressKeepsPressX) {
     Obj().AddPoint(150, 100, 60);
     form->cmdMove_Click();
