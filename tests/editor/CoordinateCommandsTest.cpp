@@ -1,0 +1,272 @@
+// Set Point and Set Center: the boxes read as absolute coordinates in the default locale, text
+// that is not a float leaving the model as it was, and the redraw that follows in every case.
+#include "WindowFixture.h"
+
+#include <QLocale>
+#include <QPushButton>
+
+#include <limits>
+
+namespace {
+
+constexpr float kCx = 200.0f;
+constexpr float kCy = 150.0f;
+constexpr float kCz = 100.0f;
+
+// Sets the default locale for the life of the object.
+class DefaultLocale {
+public:
+    explicit DefaultLocale(const QLocale& locale) : saved_(QLocale()) {
+        QLocale::setDefault(locale);
+    }
+    ~DefaultLocale() { QLocale::setDefault(saved_); }
+    DefaultLocale(const DefaultLocale&) = delete;
+    DefaultLocale& operator=(const DefaultLocale&) = delete;
+
+private:
+    QLocale saved_;
+};
+
+void ExpectPoint(int16_t i, float x, float y, float z) {
+    ASSERT_LT(i, Obj().nPoints());
+    EXPECT_EQ(Obj().GetX(i), x);
+    EXPECT_EQ(Obj().GetY(i), y);
+    EXPECT_EQ(Obj().GetZ(i), z);
+}
+
+void ExpectCentre(float x, float y, float z) {
+    EXPECT_EQ(Obj().GetCX(), x);
+    EXPECT_EQ(Obj().GetCY(), y);
+    EXPECT_EQ(Obj().GetCZ(), z);
+}
+
+// Centre (200, 150, 100); point 0 stored as (10, -20, 5), point 1 as (-60, 40, -30). The front
+// view is drawn.
+class CoordCommand : public WindowFixture {
+protected:
+    void SetUp() override {
+        WindowFixture::SetUp();
+        Obj().SetCxyz(kCx, kCy, kCz);
+        Obj().AddPoint(kCx + 10, kCy - 20, kCz + 5);
+        Obj().AddPoint(kCx - 60, kCy + 40, kCz - 30);
+        form->mnuRefresh->trigger();
+    }
+
+    void SelectFirstPoint() {
+        form->pic_MouseDown(1, 0, kCx + 10, kCy - 20);
+        ASSERT_EQ(form->SelectedPoint, 0);
+    }
+
+    void TypePoint(const QString& x, const QString& y, const QString& z) {
+        form->txtX->setText(x);
+        form->txtY->setText(y);
+        form->txtZ->setText(z);
+    }
+    void TypeCentre(const QString& x, const QString& y, const QString& z) {
+        form->txtCx->setText(x);
+        form->txtCy->setText(y);
+        form->txtCz->setText(z);
+    }
+
+    // Marks that only a redraw removes, and centre boxes that only a redraw refills.
+    void MarkTheViews() {
+        form->pic->ForeColor(kRed);
+        form->pic->Line(0, 0, 452, 340);
+    }
+    bool Redrawn() const { return Count(form->pic, kRed) == 0 && Count(form->pic, kYellow) > 0; }
+
+    // The boxes' texts below are written with "." as the decimal mark.
+    DefaultLocale english{QLocale(QLocale::English, QLocale::UnitedStates)};
+};
+
+using CoordSetPoint = CoordCommand;
+using CoordSetCenter = CoordCommand;
+
+} // namespace
+
+TEST_F(CoordSetPoint, WithoutASelectionOnlyRedraws) {
+    ASSERT_EQ(form->SelectedPoint, -1);
+    TypePoint(QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"));
+    form->txtCx->setText(QStringLiteral("typed"));
+    MarkTheViews();
+
+    form->cmdSet->click();
+
+    ExpectPoint(0, 10, -20, 5);
+    ExpectPoint(1, -60, 40, -30);
+    EXPECT_TRUE(Redrawn());
+    EXPECT_EQ(form->txtCx->text(), QStringLiteral("200"));
+    EXPECT_EQ(form->txtX->text(), QStringLiteral("1"));
+}
+
+TEST_F(CoordSetPoint, PressFillsTheOffsetsAndSetPointReadsThemAsAbsolute) {
+    SelectFirstPoint();
+    EXPECT_EQ(form->txtX->text(), QStringLiteral("10"));
+    EXPECT_EQ(form->txtY->text(), QStringLiteral("-20"));
+    EXPECT_EQ(form->txtZ->text(), QStringLiteral("5"));
+
+    form->cmdSet->click();
+
+    ExpectPoint(0, -190, -170, -95);
+    ExpectPoint(1, -60, 40, -30);
+    EXPECT_EQ(Count(form->pic, kRed), 0);
+    // Set Point writes no box: the text stays as it was.
+    EXPECT_EQ(form->txtX->text(), QStringLiteral("10"));
+}
+
+TEST_F(CoordSetPoint, TypedPositionMovesThePointThere) {
+    SelectFirstPoint();
+    TypePoint(QStringLiteral(" 250 "), QStringLiteral("+100.5"), QStringLiteral("-2.5e1"));
+
+    form->cmdSet->click();
+
+    ExpectPoint(0, 50, -49.5f, -125);
+    // The point's marker now stands at (250, 100.5) in the front view.
+    EXPECT_EQ(Pixel(form->pic, 255, 101), kYellow);
+}
+
+TEST_F(CoordSetPoint, TextThatIsNotANumberLeavesThePointAndStillRedraws) {
+    SelectFirstPoint();
+    for (const char* bad : {"abc", "", " ", "1,5", "2 3", "0x10", "nan", "NaN", "inf", "-inf",
+                            "Infinity", "1e39", "-1e39", "3.5e38"}) {
+        SCOPED_TRACE(bad);
+        TypePoint(QStringLiteral("1"), QString::fromLatin1(bad), QStringLiteral("3"));
+        form->txtCz->setText(QStringLiteral("typed"));
+        MarkTheViews();
+
+        form->cmdSet->click();
+
+        ExpectPoint(0, 10, -20, 5);
+        EXPECT_TRUE(Redrawn());
+        EXPECT_EQ(form->txtX->text(), QStringLiteral("1"));
+        EXPECT_EQ(form->txtY->text(), QString::fromLatin1(bad));
+        EXPECT_EQ(form->txtZ->text(), QStringLiteral("3"));
+        EXPECT_EQ(form->txtCz->text(), QStringLiteral("100"));
+    }
+    // Each box is read: a bad x or z stops the setting as well.
+    TypePoint(QStringLiteral("x"), QStringLiteral("2"), QStringLiteral("3"));
+    form->cmdSet->click();
+    TypePoint(QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("z"));
+    form->cmdSet->click();
+    ExpectPoint(0, 10, -20, 5);
+}
+
+TEST_F(CoordSetPoint, LargestFloatIsStillANumber) {
+    SelectFirstPoint();
+    Obj().SetCxyz(0, 0, 0);
+    TypePoint(QStringLiteral("3.4028235e38"), QStringLiteral("-3.4028235E+38"),
+              QStringLiteral("1.17549435e-38"));
+
+    form->cmdSet->click();
+
+    ExpectPoint(0, std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
+                std::numeric_limits<float>::min());
+}
+
+TEST_F(CoordSetPoint, SelectionThatNamesNoPointAnyMoreChangesNoOtherPoint) {
+    form->pic_MouseDown(1, 0, kCx - 60, kCy + 40);
+    ASSERT_EQ(form->SelectedPoint, 1);
+    form->mnuReset->trigger();
+    Obj().AddPoint(kCx + 1, kCy + 2, kCz + 3); // the only point, index 0
+    TypePoint(QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"));
+    MarkTheViews();
+
+    form->cmdSet->click();
+
+    ASSERT_EQ(Obj().nPoints(), 1);
+    ExpectPoint(0, 1, 2, 3);
+    EXPECT_TRUE(Redrawn());
+}
+
+TEST_F(CoordSetCenter, TypedCentreMovesTheWholeDrawing) {
+    form->chkTop->setChecked(true);
+    const int yellowFront = Count(form->pic, kYellow);
+    // Point 1 is drawn at (140, 190) in the front view.
+    ASSERT_EQ(Pixel(form->pic, 145, 190), kYellow);
+    TypeCentre(QStringLiteral("300"), QStringLiteral("200"), QStringLiteral("100"));
+
+    form->cmdSetC->click();
+
+    ExpectCentre(300, 200, 100);
+    ExpectPoint(0, 10, -20, 5);
+    ExpectPoint(1, -60, 40, -30);
+    EXPECT_EQ(Pixel(form->pic, 145, 190), kBlack);
+    EXPECT_EQ(Pixel(form->pic, 245, 240), kYellow);
+    EXPECT_EQ(Pixel(form->picTop, 245, 70), kYellow);
+    EXPECT_EQ(Count(form->pic, kYellow), yellowFront);
+    EXPECT_EQ(form->txtCx->text(), QStringLiteral("300"));
+    EXPECT_EQ(form->txtCy->text(), QStringLiteral("200"));
+    EXPECT_EQ(form->txtCz->text(), QStringLiteral("100"));
+}
+
+TEST_F(CoordSetCenter, BoxThatHoldsNoNumberLeavesTheCentreAndIsRefilled) {
+    for (const char* bad : {"", "abc", "nan", "inf", "1e39", "-1e39"}) {
+        SCOPED_TRACE(bad);
+        TypeCentre(QStringLiteral("300"), QString::fromLatin1(bad), QStringLiteral("50"));
+        MarkTheViews();
+
+        form->cmdSetC->click();
+
+        ExpectCentre(kCx, kCy, kCz);
+        EXPECT_TRUE(Redrawn());
+        EXPECT_EQ(form->txtCx->text(), QStringLiteral("200"));
+        EXPECT_EQ(form->txtCy->text(), QStringLiteral("150"));
+        EXPECT_EQ(form->txtCz->text(), QStringLiteral("100"));
+    }
+}
+
+TEST_F(CoordSetCenter, CentreAsTheRedrawWroteItReadsBackUnchanged) {
+    const float centres[][3] = {{226.5f, 170.5f, 113.25f},
+                                {1e30f, -1e30f, 0.0f},
+                                {12345670.0f, -2.5e-7f, -0.0f},
+                                {3e38f, -1.5f, 0.125f}};
+    for (const auto& c : centres) {
+        Obj().SetCxyz(c[0], c[1], c[2]);
+        form->mnuRefresh->trigger();
+        SCOPED_TRACE(form->txtCx->text().toStdString() + " " + form->txtCy->text().toStdString() +
+                     " " + form->txtCz->text().toStdString());
+        Obj().SetCxyz(1, 2, 3);
+
+        form->cmdSetC->click();
+
+        ExpectCentre(c[0], c[1], c[2]);
+    }
+}
+
+TEST_F(CoordSetCenter, GermanDecimalCommaAndExponentsAreRead) {
+    const DefaultLocale german(QLocale(QLocale::German, QLocale::Germany));
+    TypeCentre(QStringLiteral("1,5"), QStringLiteral("1E2"), QStringLiteral(" -2,25 "));
+
+    form->cmdSetC->click();
+
+    ExpectCentre(1.5f, 100.0f, -2.25f);
+    EXPECT_EQ(form->txtCx->text(), QStringLiteral("1,5"));
+    EXPECT_EQ(form->txtCy->text(), QStringLiteral("100"));
+    EXPECT_EQ(form->txtCz->text(), QStringLiteral("-2,25"));
+
+    // What the boxes show reads back, also in exponent form.
+    Obj().SetCxyz(1e30f, 0.5f, -1e-20f);
+    form->mnuRefresh->trigger();
+    Obj().SetCxyz(0, 0, 0);
+    form->cmdSetC->click();
+    ExpectCentre(1e30f, 0.5f, -1e-20f);
+
+    // A selected point takes the comma too.
+    Obj().SetCxyz(0, 0, 0);
+    form->pic_MouseDown(1, 0, 10, -20); // point 0, stored (10, -20, 5)
+    ASSERT_EQ(form->SelectedPoint, 0);
+    EXPECT_EQ(form->txtX->text(), QStringLiteral("10"));
+    TypePoint(QStringLiteral("0,5"), QStringLiteral("1e1"), QStringLiteral("-7,75"));
+    form->cmdSet->click();
+    ExpectPoint(0, 0.5f, 10.0f, -7.75f);
+}
+
+TEST_F(CoordSetCenter, GermanLocaleRefusesNanInfAndValuesBeyondTheFloatRange) {
+    const DefaultLocale german(QLocale(QLocale::German, QLocale::Germany));
+    for (const char* bad : {"nan", "inf", "1e39", "1,5,5", "abc"}) {
+        SCOPED_TRACE(bad);
+        TypeCentre(QString::fromLatin1(bad), QStringLiteral("1"), QStringLiteral("1"));
+        form->cmdSetC->click();
+        ExpectCentre(kCx, kCy, kCz);
+    }
+}

@@ -1,0 +1,339 @@
+// Models at the edges of what the editor holds, on the real window: the largest point count, a
+// model grown beyond the float range, points the perspective cannot project and a centre far
+// outside every view. Every redraw, step and command finishes and the program goes on.
+#include "WindowFixture.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr float kCx = 200.0f;
+constexpr float kCy = 150.0f;
+constexpr float kCz = 100.0f;
+
+int Differences(const PictureBox* view, const RasterCanvas& want) {
+    const RasterCanvas& got = view->raster();
+    if (got.ScaleWidth() != want.ScaleWidth() || got.ScaleHeight() != want.ScaleHeight()) {
+        return -1;
+    }
+    int n = 0;
+    for (int y = 0; y < want.ScaleHeight(); ++y) {
+        for (int x = 0; x < want.ScaleWidth(); ++x) {
+            n += got.pixel(x, y) != want.pixel(x, y) ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+using Draw = void (c3dObj::*)(Canvas&, uint32_t, uint32_t) const;
+
+RasterCanvas Drawn(const c3dObj& model, const PictureBox* view, Draw draw) {
+    RasterCanvas canvas(view->raster().ScaleWidth(), view->raster().ScaleHeight());
+    (model.*draw)(canvas, kGreen, kYellow);
+    return canvas;
+}
+
+void ExpectSameOffsets(const c3dObj& want) {
+    const c3dObj& got = Obj();
+    ASSERT_EQ(got.nPoints(), want.nPoints());
+    for (int16_t i = 0; i < want.nPoints(); ++i) {
+        SCOPED_TRACE(testing::Message() << "point " << i);
+        EXPECT_EQ(got.GetX(i), want.GetX(i));
+        EXPECT_EQ(got.GetY(i), want.GetY(i));
+        EXPECT_EQ(got.GetZ(i), want.GetZ(i));
+    }
+}
+
+float LargestMagnitude(const c3dObj& model) {
+    float largest = 0.0f;
+    for (int16_t i = 0; i < model.nPoints(); ++i) {
+        largest = std::fmax(largest, std::fabs(model.GetX(i)));
+        largest = std::fmax(largest, std::fabs(model.GetY(i)));
+        largest = std::fmax(largest, std::fabs(model.GetZ(i)));
+    }
+    return largest;
+}
+
+class ExtremeModel : public WindowFixture {
+protected:
+    void SetUp() override {
+        WindowFixture::SetUp();
+        Obj().SetCxyz(kCx, kCy, kCz);
+    }
+
+    void CheckAllBoxes() {
+        form->chkLeft->setChecked(true);
+        form->chkPres->setChecked(true);
+        form->chkTop->setChecked(true);
+    }
+
+    // One rotate step, one key step and a redraw; each must finish.
+    void TurnByMouseAndKey() {
+        form->cmdRotate->click();
+        form->pic_MouseDown(1, 0, 440, 330);
+        form->pic_MouseMove(1, 1, 400, 300);
+        form->picTop_KeyDown(37, 0);
+        form->mnuRefresh->trigger();
+    }
+
+    // The boxes' texts below are written with "." as the decimal mark.
+    struct EnglishLocale {
+        EnglishLocale() : saved(QLocale()) {
+            QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        }
+        ~EnglishLocale() { QLocale::setDefault(saved); }
+        EnglishLocale(const EnglishLocale&) = delete;
+        EnglishLocale& operator=(const EnglishLocale&) = delete;
+        QLocale saved;
+    } english;
+};
+
+} // namespace
+
+TEST_F(ExtremeModel, LargestModelRedrawsTurnsRefusesOneMorePointAndResets) {
+    for (int i = 0; i < c3dObj::kMaxPoints; ++i) {
+        const double a = i * 0.01;
+        const double r = 20 + i % 100;
+        Obj().AddPoint(static_cast<float>(kCx + r * std::cos(a)),
+                       static_cast<float>(kCy + r * std::sin(a)),
+                       kCz + static_cast<float>(i % 50 - 25));
+    }
+    ASSERT_EQ(Obj().nPoints(), 32767);
+    CheckAllBoxes();
+    EXPECT_GT(Count(form->picPresp, kYellow), 0);
+    const c3dObj full = Obj();
+
+    // The add tool does not count; the model keeps its 32,767 points and the window goes on.
+    form->cmdAdd->click();
+    form->pic_MouseDown(1, 0, 5, 5);
+    ExpectSameOffsets(full);
+
+    TurnByMouseAndKey();
+    c3dObj turned = full;
+    turned.RotateXYZ(0, 1, 0);
+    turned.RotateXYZ(1, 0, 0);
+    turned.RotateXYZ(0, 0, 1);
+    turned.RotateXYZ(0, 1, 0);
+    ExpectSameOffsets(turned);
+
+    form->mnuReset->trigger();
+    EXPECT_EQ(Obj().nPoints(), 0);
+    form->mnuRefresh->trigger();
+    EXPECT_TRUE(Blank(form->pic));
+    EXPECT_TRUE(Blank(form->picPresp));
+}
+
+TEST_F(ExtremeModel, FileWithMorePointsThanAModelHoldsKeepsTheFirst32767) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString name = folder.filePath(QStringLiteral("large.G3D"));
+    QByteArray text = "G3DModel\r\nlarge\r\n";
+    for (int i = 0; i < 32800; ++i) {
+        text += QByteArray::number(i % 300 - 150) + ',' + QByteArray::number(i % 7) + ',' +
+                QByteArray::number(i) + "\r\n";
+    }
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(text), text.size());
+    file.close();
+    nextChoice = name;
+
+    form->mnuOpen->trigger();
+
+    ASSERT_EQ(Obj().nPoints(), 32767);
+    EXPECT_EQ(Obj().GetX(0), -150.0f);
+    EXPECT_EQ(Obj().GetZ(32766), 32766.0f);
+    EXPECT_TRUE(msgBox.messages.empty());
+    CheckAllBoxes();
+    EXPECT_GT(Count(form->pic, kYellow), 0);
+}
+
+TEST_F(ExtremeModel, GrowingPastTheFloatRangeNeverStopsTheRedraw) {
+    // One point stays on the centre, so lines run from there towards the growing points.
+    Obj().AddPoint(kCx, kCy, kCz);
+    Obj().AddPoint(kCx + 10, kCy + 5, kCz + 3);
+    Obj().AddPoint(kCx - 7, kCy + 2, kCz + 9);
+    Obj().AddPoint(kCx + 4, kCy - 8, kCz - 6);
+    CheckAllBoxes();
+    form->cmdResize->click();
+    form->pic_MouseDown(1, 0, 50, 300);
+
+    int steps = 0;
+    while (LargestMagnitude(Obj()) <= 1e30f && steps < 2000) {
+        form->pic_MouseMove(1, 0, 60, 300);
+        ++steps;
+    }
+    ASSERT_GT(LargestMagnitude(Obj()), 1e30f);
+    // What is within reach is still drawn: the lines from the centre out of the view.
+    EXPECT_GT(Count(form->pic, kGreen), 0);
+    form->mnuRefresh->trigger();
+    EXPECT_GT(Count(form->pic, kGreen), 0);
+    EXPECT_GT(Count(form->picLeft, kGreen), 0);
+    EXPECT_GT(Count(form->picTop, kGreen), 0);
+    EXPECT_EQ(Obj().GetX(0), 0.0f);
+
+    // On until the coordinates overflow, and on with every kind of step after that.
+    while (!std::isinf(LargestMagnitude(Obj())) && steps < 2000) {
+        form->pic_MouseMove(1, 0, 60, 300);
+        ++steps;
+    }
+    ASSERT_TRUE(std::isinf(LargestMagnitude(Obj())));
+    form->pic_MouseMove(1, 0, 40, 300); // shrinking infinity
+    TurnByMouseAndKey();
+    form->mnuRefresh->trigger();
+    EXPECT_EQ(Obj().nPoints(), 4);
+
+    form->mnuReset->trigger();
+    form->mnuRefresh->trigger();
+    EXPECT_TRUE(Blank(form->pic));
+    EXPECT_TRUE(Blank(form->picPresp));
+}
+
+TEST_F(ExtremeModel, PointAtTheEyeDepthStopsOnlyThePerspective) {
+    // Eye depth is cz + 500 = 600; point 1 lies there.
+    Obj().AddPoint(kCx, kCy, kCz);
+    Obj().AddPoint(kCx + 40, kCy + 20, kCz + 500);
+    Obj().AddPoint(kCx - 40, kCy + 30, kCz);
+    const c3dObj atEye = Obj();
+    CheckAllBoxes();
+
+    EXPECT_EQ(Differences(form->pic, Drawn(atEye, form->pic, &c3dObj::DrawFrontView)), 0);
+    EXPECT_EQ(Differences(form->picLeft, Drawn(atEye, form->picLeft, &c3dObj::DrawLeftView)), 0);
+    EXPECT_EQ(Differences(form->picTop, Drawn(atEye, form->picTop, &c3dObj::DrawTopView)), 0);
+    // The perspective stops at the point it cannot project: only the first marker is drawn.
+    c3dObj firstOnly;
+    firstOnly.SetCxyz(kCx, kCy, kCz);
+    firstOnly.AddPoint(kCx, kCy, kCz);
+    EXPECT_EQ(Differences(form->picPresp, Drawn(firstOnly, form->picPresp, &c3dObj::DrawFrontView)),
+              0);
+
+    // A drag step erases and redraws the front view and turns the model.
+    form->cmdRotate->click();
+    form->pic_MouseDown(1, 0, 440, 330);
+    RasterCanvas front = form->pic->raster();
+    form->pic_MouseMove(1, 0, 440, 330);
+    c3dObj turned = atEye;
+    turned.RotateXYZ(0, -1, 0);
+    turned.RotateXYZ(-1, 0, 0);
+    ExpectSameOffsets(turned);
+    atEye.DrawFrontView(front, kBlack, kBlack);
+    turned.DrawFrontView(front, kGreen, kYellow);
+    front.ForeColor(kBlue);
+    front.Line(kCx, kCy - 5, kCx, kCy + 5);
+    front.Line(kCx - 5, kCy, kCx + 5, kCy);
+    EXPECT_EQ(Differences(form->pic, front), 0);
+    EXPECT_EQ(form->mousePos->text(), QStringLiteral("440,330"));
+    EXPECT_EQ(Pixel(form->picLeft, static_cast<int>(kCz), static_cast<int>(kCy) + 5), kBlue);
+
+    // Key steps on the model at the eye depth: no turn, then a turn.
+    Obj() = atEye;
+    form->mnuRefresh->trigger();
+    form->picLeft_KeyDown(65, 0);
+    ExpectSameOffsets(atEye);
+    EXPECT_GT(Count(form->picLeft, kYellow), 0);
+    EXPECT_GT(Count(form->picTop, kYellow), 0);
+    EXPECT_EQ(Pixel(form->picTop, static_cast<int>(kCx) + 5, static_cast<int>(kCz)), kBlue);
+    form->picLeft_KeyDown(16, 0);
+    c3dObj zTurned = atEye;
+    zTurned.RotateXYZ(0, 0, 1);
+    ExpectSameOffsets(zTurned);
+
+    form->mnuRefresh->trigger();
+    EXPECT_EQ(Differences(form->picLeft, Drawn(zTurned, form->picLeft, &c3dObj::DrawLeftView)), 0);
+    EXPECT_EQ(Differences(form->picTop, Drawn(zTurned, form->picTop, &c3dObj::DrawTopView)), 0);
+}
+
+TEST_F(ExtremeModel, EyeAtDepthZeroLeavesThePerspectiveBlankAndTheRestWorking) {
+    Obj().AddPoint(kCx + 30, kCy - 20, kCz + 10);
+    Obj().AddPoint(kCx - 40, kCy + 30, kCz - 20);
+    CheckAllBoxes();
+    form->txtCx->setText(QStringLiteral("200"));
+    form->txtCy->setText(QStringLiteral("150"));
+    form->txtCz->setText(QStringLiteral("-500"));
+
+    form->cmdSetC->click();
+
+    EXPECT_EQ(Obj().GetCZ(), -500.0f);
+    EXPECT_TRUE(Blank(form->picPresp));
+    const c3dObj model = Obj();
+    EXPECT_EQ(Differences(form->pic, Drawn(model, form->pic, &c3dObj::DrawFrontView)), 0);
+    EXPECT_EQ(Differences(form->picTop, Drawn(model, form->picTop, &c3dObj::DrawTopView)), 0);
+
+    TurnByMouseAndKey();
+    c3dObj turned = model;
+    turned.RotateXYZ(0, 1, 0);
+    turned.RotateXYZ(1, 0, 0);
+    turned.RotateXYZ(0, 0, 1);
+    turned.RotateXYZ(0, 1, 0);
+    ExpectSameOffsets(turned);
+    EXPECT_TRUE(Blank(form->picPresp));
+    EXPECT_EQ(Differences(form->picTop, Drawn(turned, form->picTop, &c3dObj::DrawTopView)), 0);
+}
+
+TEST_F(ExtremeModel, CentreFarOutsideTheViewsTypedIntoTheBoxes) {
+    Obj().AddPoint(kCx + 10, kCy - 20, kCz + 5);
+    Obj().AddPoint(kCx - 60, kCy + 40, kCz - 30);
+    CheckAllBoxes();
+    form->pic_MouseDown(1, 0, kCx + 10, kCy - 20);
+    ASSERT_EQ(form->SelectedPoint, 0);
+    form->txtCx->setText(QStringLiteral("1e30"));
+    form->txtCy->setText(QStringLiteral("-1e30"));
+    form->txtCz->setText(QStringLiteral("0"));
+
+    form->cmdSetC->click();
+
+    EXPECT_EQ(Obj().GetCX(), 1e30f);
+    EXPECT_EQ(Obj().GetCY(), -1e30f);
+    EXPECT_EQ(Obj().GetCZ(), 0.0f);
+    // The exponent's letter is the locale's.
+    EXPECT_EQ(form->txtCx->text().toLower(), QStringLiteral("1e+30"));
+    EXPECT_EQ(form->txtCy->text().toLower(), QStringLiteral("-1e+30"));
+    EXPECT_EQ(form->txtCz->text(), QStringLiteral("0"));
+    // Nothing lies within reach of any view.
+    EXPECT_TRUE(Blank(form->pic));
+    EXPECT_TRUE(Blank(form->picLeft));
+    EXPECT_TRUE(Blank(form->picTop));
+    EXPECT_TRUE(Blank(form->picPresp));
+    form->mnuRefresh->trigger();
+
+    // Set Point on the selected point: its offsets now span the distance to the far centre.
+    form->txtX->setText(QStringLiteral("10"));
+    form->txtY->setText(QStringLiteral("-20"));
+    form->txtZ->setText(QStringLiteral("5"));
+    form->cmdSet->click();
+    EXPECT_EQ(Obj().GetX(0), -1e30f);
+    EXPECT_EQ(Obj().GetY(0), 1e30f);
+    EXPECT_EQ(Obj().GetZ(0), 5.0f);
+
+    const c3dObj before = Obj();
+    TurnByMouseAndKey();
+    c3dObj turned = before;
+    turned.RotateXYZ(0, 1, 0);
+    turned.RotateXYZ(1, 0, 0);
+    turned.RotateXYZ(0, 0, 1);
+    turned.RotateXYZ(0, 1, 0);
+    ExpectSameOffsets(turned);
+    EXPECT_TRUE(std::isfinite(LargestMagnitude(Obj())));
+
+    // The largest float as a centre, and back to a centre inside the views.
+    form->txtCx->setText(QStringLiteral("3.4028235e38"));
+    form->txtCy->setText(QStringLiteral("-3.4028235e38"));
+    form->txtCz->setText(QStringLiteral("3.4028235e38"));
+    form->cmdSetC->click();
+    EXPECT_EQ(Obj().GetCX(), std::numeric_limits<float>::max());
+    TurnByMouseAndKey();
+    form->txtCx->setText(QStringLiteral("200"));
+    form->txtCy->setText(QStringLiteral("150"));
+    form->txtCz->setText(QStringLiteral("100"));
+    form->cmdSetC->click();
+    EXPECT_EQ(Obj().GetCX(), kCx);
+    EXPECT_EQ(Obj().nPoints(), 2);
+    EXPECT_GT(Count(form->pic, kYellow), 0); // point 1 is back in view
+}

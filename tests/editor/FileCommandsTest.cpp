@@ -1,0 +1,443 @@
+// Open, Save and Reset from the File menu, on real files in a temporary folder and with the file
+// dialog scripted: what the model, the views and the files hold after each way a command can end.
+#include "WindowFixture.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <filesystem>
+
+namespace {
+
+constexpr float kCx = 200.0f;
+constexpr float kCy = 150.0f;
+constexpr float kCz = 100.0f;
+
+void WriteFile(const QString& name, const QByteArray& bytes) {
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QByteArray ReadFile(const QString& name) {
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return file.readAll();
+}
+
+struct Offsets {
+    float x, y, z;
+};
+
+void ExpectOffsets(const std::vector<Offsets>& want) {
+    const c3dObj& got = Obj();
+    ASSERT_EQ(got.nPoints(), static_cast<int32_t>(want.size()));
+    for (int16_t i = 0; i < got.nPoints(); ++i) {
+        SCOPED_TRACE(testing::Message() << "point " << i);
+        const Offsets& w = want[static_cast<std::size_t>(i)];
+        EXPECT_EQ(got.GetX(i), w.x);
+        EXPECT_EQ(got.GetY(i), w.y);
+        EXPECT_EQ(got.GetZ(i), w.z);
+    }
+}
+
+void ExpectSameOffsets(const c3dObj& want) {
+    const c3dObj& got = Obj();
+    ASSERT_EQ(got.nPoints(), want.nPoints());
+    for (int16_t i = 0; i < want.nPoints(); ++i) {
+        SCOPED_TRACE(testing::Message() << "point " << i);
+        EXPECT_EQ(got.GetX(i), want.GetX(i));
+        EXPECT_EQ(got.GetY(i), want.GetY(i));
+        EXPECT_EQ(got.GetZ(i), want.GetZ(i));
+    }
+}
+
+int Differences(const PictureBox* view, const RasterCanvas& want) {
+    const RasterCanvas& got = view->raster();
+    if (got.ScaleWidth() != want.ScaleWidth() || got.ScaleHeight() != want.ScaleHeight()) {
+        return -1;
+    }
+    int n = 0;
+    for (int y = 0; y < want.ScaleHeight(); ++y) {
+        for (int x = 0; x < want.ScaleWidth(); ++x) {
+            n += got.pixel(x, y) != want.pixel(x, y) ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+using Draw = void (c3dObj::*)(Canvas&, uint32_t, uint32_t) const;
+
+// A view as the redraw leaves it for the given model.
+RasterCanvas Drawn(const c3dObj& model, const PictureBox* view, Draw draw) {
+    RasterCanvas canvas(view->raster().ScaleWidth(), view->raster().ScaleHeight());
+    (model.*draw)(canvas, kGreen, kYellow);
+    return canvas;
+}
+
+// The pixels of all four views.
+struct Screen {
+    explicit Screen(const frmMain& form)
+        : front(form.pic->raster()), left(form.picLeft->raster()), top(form.picTop->raster()),
+          presp(form.picPresp->raster()) {}
+    RasterCanvas front;
+    RasterCanvas left;
+    RasterCanvas top;
+    RasterCanvas presp;
+};
+
+void ExpectScreen(const frmMain& form, const Screen& want) {
+    EXPECT_EQ(Differences(form.pic, want.front), 0);
+    EXPECT_EQ(Differences(form.picLeft, want.left), 0);
+    EXPECT_EQ(Differences(form.picTop, want.top), 0);
+    EXPECT_EQ(Differences(form.picPresp, want.presp), 0);
+}
+
+// The views as the redraw leaves them for the model as it is now.
+void ExpectRedrawnFromTheModel(const frmMain& form) {
+    const c3dObj& model = Obj();
+    EXPECT_EQ(Differences(form.pic, Drawn(model, form.pic, &c3dObj::DrawFrontView)), 0);
+    EXPECT_EQ(Differences(form.picLeft, Drawn(model, form.picLeft, &c3dObj::DrawLeftView)), 0);
+    EXPECT_EQ(Differences(form.picTop, Drawn(model, form.picTop, &c3dObj::DrawTopView)), 0);
+    EXPECT_EQ(Differences(form.picPresp, Drawn(model, form.picPresp, &c3dObj::DrawPrespectiveView)),
+              0);
+}
+
+const QByteArray kTwoPoints = "G3DModel\r\nsquare\r\n10,-20,5\r\n-30,40,0\r\n";
+
+// A loaded model of three points, drawn in all four views, and a folder for files.
+class FileCommand : public WindowFixture {
+protected:
+    void SetUp() override {
+        WindowFixture::SetUp();
+        ASSERT_TRUE(folder.isValid());
+        LoadOldModel();
+        form->chkLeft->setChecked(true);
+        form->chkPres->setChecked(true);
+        form->chkTop->setChecked(true);
+        ASSERT_GT(Count(form->pic, kYellow), 0);
+    }
+
+    void LoadOldModel() {
+        Obj() = c3dObj();
+        Obj().ObjName = "old";
+        Obj().SetCxyz(kCx, kCy, kCz);
+        Obj().AddPoint(kCx - 150, kCy - 100, kCz - 50);
+        Obj().AddPoint(kCx + 150, kCy + 100, kCz + 50);
+        Obj().AddPoint(kCx - 150, kCy + 100, kCz);
+        form->mnuRefresh->trigger();
+    }
+
+    QString File(const char* name) const { return folder.filePath(QString::fromUtf8(name)); }
+
+    QTemporaryDir folder;
+};
+
+using FileOpen = FileCommand;
+using FileSave = FileCommand;
+using FileReset = FileCommand;
+using FileDialog = FileCommand;
+
+} // namespace
+
+TEST_F(FileOpen, ReplacesTheModelWithTheFilesPointsAroundTheUnchangedCentre) {
+    const QString name = File("square.G3D");
+    WriteFile(name, kTwoPoints);
+    nextChoice = name;
+
+    form->mnuOpen->trigger();
+
+    ASSERT_EQ(dialogModes.size(), 1U);
+    EXPECT_EQ(dialogModes[0], CommonDialog::Mode::Open);
+    ExpectOffsets({{10, -20, 5}, {-30, 40, 0}});
+    EXPECT_EQ(Obj().ObjName, "square");
+    EXPECT_EQ(Obj().GetCX(), kCx);
+    EXPECT_EQ(Obj().GetCY(), kCy);
+    EXPECT_EQ(Obj().GetCZ(), kCz);
+    ExpectRedrawnFromTheModel(*form);
+    EXPECT_EQ(form->txtCx->text(), QStringLiteral("200"));
+    EXPECT_TRUE(msgBox.messages.empty());
+}
+
+TEST_F(FileOpen, CancelledDialogChangesNothing) {
+    form->txtX->setText(QStringLiteral("7"));
+    form->txtCy->setText(QStringLiteral("typed"));
+    const c3dObj before = Obj();
+    const Screen screen(*form);
+    nextChoice = std::nullopt;
+
+    form->mnuOpen->trigger();
+
+    EXPECT_EQ(dialogModes.size(), 1U);
+    ExpectSameOffsets(before);
+    EXPECT_EQ(Obj().ObjName, "old");
+    ExpectScreen(*form, screen);
+    EXPECT_EQ(form->txtX->text(), QStringLiteral("7"));
+    EXPECT_EQ(form->txtCy->text(), QStringLiteral("typed"));
+    EXPECT_TRUE(msgBox.messages.empty());
+}
+
+TEST_F(FileOpen, BadFifthLineKeepsTheFirstTwoPointsAndTheOldDrawingUntilTheNextRedraw) {
+    const QString name = File("broken.G3D");
+    WriteFile(name, "G3DModel\r\nbroken\r\n10,-20,5\r\n-30,40,0\r\n1,2\r\n7,7,7\r\n");
+    nextChoice = name;
+    const Screen screen(*form);
+
+    form->mnuOpen->trigger();
+
+    ExpectOffsets({{10, -20, 5}, {-30, 40, 0}});
+    ExpectScreen(*form, screen);
+    EXPECT_TRUE(msgBox.messages.empty());
+
+    form->mnuRefresh->trigger();
+    ExpectRedrawnFromTheModel(*form);
+}
+
+TEST_F(FileOpen, FileThatCannotBeReadEmptiesTheModelQuietly) {
+    WriteFile(File("empty.G3D"), "");
+    WriteFile(File("header-only.G3D"), "G3DModel\r\n");
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("folder.G3D")));
+    for (const char* name : {"missing.G3D", "empty.G3D", "header-only.G3D", "folder.G3D"}) {
+        SCOPED_TRACE(name);
+        LoadOldModel();
+        const Screen screen(*form);
+        nextChoice = File(name);
+
+        form->mnuOpen->trigger();
+
+        EXPECT_EQ(Obj().nPoints(), 0);
+        EXPECT_EQ(Obj().GetCX(), kCx);
+        ExpectScreen(*form, screen);
+    }
+    EXPECT_TRUE(msgBox.messages.empty());
+}
+
+TEST_F(FileOpen, FileWithoutTheHeaderShowsInvalidFileOnceAndRedrawsEmptyViews) {
+    const QString name = File("points.G3D");
+    WriteFile(name, "g3dmodel\r\npoints\r\n1,2,3\r\n4,5,6\r\n");
+    nextChoice = name;
+    form->txtCx->setText(QStringLiteral("typed"));
+
+    form->mnuOpen->trigger();
+
+    ASSERT_EQ(msgBox.messages.size(), 1U);
+    EXPECT_EQ(msgBox.messages[0].text, " Invalid File ");
+    EXPECT_EQ(msgBox.messages[0].icon, MsgBox::Icon::Critical);
+    EXPECT_EQ(msgBox.messages[0].title, "Tessaly");
+    EXPECT_EQ(Obj().nPoints(), 0);
+    EXPECT_EQ(Obj().ObjName, "old");
+    EXPECT_TRUE(Blank(form->pic));
+    EXPECT_TRUE(Blank(form->picLeft));
+    EXPECT_TRUE(Blank(form->picTop));
+    EXPECT_TRUE(Blank(form->picPresp));
+    EXPECT_EQ(form->txtCx->text(), QStringLiteral("200"));
+}
+
+TEST_F(FileOpen, SameFileOpenedTwiceHoldsItsPointsOnce) {
+    const QString name = File("square.G3D");
+    WriteFile(name, kTwoPoints);
+    nextChoice = name;
+
+    form->mnuOpen->trigger();
+    form->mnuOpen->trigger();
+
+    ExpectOffsets({{10, -20, 5}, {-30, 40, 0}});
+}
+
+TEST_F(FileSave, WritesTheModelAndOpenThenOffersTheSavedName) {
+    Obj() = c3dObj();
+    Obj().ObjName = "cube";
+    Obj().SetCxyz(100, 100, 0);
+    Obj().AddPoint(110, 90, 0);
+    Obj().AddPoint(100, 100, 5);
+    form->txtCx->setText(QStringLiteral("typed"));
+    const Screen screen(*form);
+    const QString name = File("cube.G3D");
+    nextChoice = name;
+
+    form->mnuSave->trigger();
+
+    EXPECT_EQ(ReadFile(name), QByteArray("G3DModel\r\ncube\r\n10,-10,0\r\n0,0,5\r\n"));
+    // Save neither redraws nor writes any box.
+    ExpectScreen(*form, screen);
+    EXPECT_EQ(form->txtCx->text(), QStringLiteral("typed"));
+
+    nextChoice = std::nullopt;
+    form->mnuOpen->trigger();
+    ASSERT_EQ(dialogModes.size(), 2U);
+    EXPECT_EQ(dialogModes[0], CommonDialog::Mode::Save);
+    EXPECT_EQ(dialogModes[1], CommonDialog::Mode::Open);
+    EXPECT_EQ(offeredNames[1], name);
+
+    // Opened again into the emptied model at the same centre, the points come back.
+    nextChoice = name;
+    form->mnuOpen->trigger();
+    ExpectOffsets({{10, -10, 0}, {0, 0, 5}});
+    EXPECT_EQ(Obj().ObjName, "cube");
+}
+
+TEST_F(FileSave, NamesWithSpacesAndAccentsAreWrittenAndReadBack) {
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("Modelle für Anna")));
+    const QString name = File("Modelle für Anna/Würfel 2.G3D");
+    nextChoice = name;
+
+    form->mnuSave->trigger();
+
+    ASSERT_TRUE(QFile::exists(name));
+    EXPECT_TRUE(ReadFile(name).startsWith("G3DModel\r\nold\r\n-150,-100,-50\r\n"));
+    form->mnuReset->trigger();
+    form->mnuOpen->trigger();
+    ExpectOffsets({{-150, -100, -50}, {150, 100, 50}, {-150, 100, 0}});
+}
+
+TEST_F(FileSave, SaveOffersTheNameOpenedLast) {
+    const QString name = File("square.G3D");
+    WriteFile(name, kTwoPoints);
+    nextChoice = name;
+    form->mnuOpen->trigger();
+
+    nextChoice = std::nullopt;
+    form->mnuSave->trigger();
+
+    ASSERT_EQ(offeredNames.size(), 2U);
+    EXPECT_EQ(offeredNames[1], name);
+    EXPECT_EQ(ReadFile(name), kTwoPoints);
+}
+
+TEST_F(FileSave, CancelledDialogWritesNothing) {
+    nextChoice = std::nullopt;
+
+    form->mnuSave->trigger();
+
+    EXPECT_EQ(dialogModes.size(), 1U);
+    EXPECT_TRUE(
+        QDir(folder.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+    EXPECT_EQ(Obj().nPoints(), 3);
+    EXPECT_TRUE(msgBox.messages.empty());
+}
+
+TEST_F(FileSave, FailedSaveLeavesTheExistingFileByteForByte) {
+    const QString name = File("kept.G3D");
+    const QByteArray old = "G3DModel\r\nkept\r\n1,2,3\r\n4.5,-6,7e+20\r\n";
+    WriteFile(name, old);
+    // Grown far beyond the float range: such a model cannot be written.
+    for (int i = 0; i < 1000; ++i) {
+        Obj().Resize(1);
+    }
+    ASSERT_TRUE(std::isinf(Obj().GetX(0)));
+    const c3dObj before = Obj();
+    nextChoice = name;
+
+    form->mnuSave->trigger();
+
+    EXPECT_EQ(ReadFile(name), old);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("kept.G3D")});
+    EXPECT_TRUE(msgBox.messages.empty());
+    EXPECT_EQ(Obj().nPoints(), before.nPoints());
+}
+
+TEST_F(FileDialog, OpenAndSaveAskForG3dFilesAndEndOnCancel) {
+    struct Shown {
+        CommonDialog::Mode mode;
+        QString filter;
+        bool cancelError;
+    };
+    std::vector<Shown> shown;
+    CommonDialog::SetChooser([&shown](CommonDialog::Mode mode, const CommonDialog& dialog) {
+        shown.push_back({mode, dialog.Filter, dialog.CancelError});
+        return std::optional<QString>();
+    });
+
+    form->mnuOpen->trigger();
+    form->mnuSave->trigger();
+
+    ASSERT_EQ(shown.size(), 2U);
+    for (const Shown& s : shown) {
+        EXPECT_EQ(s.filter, QStringLiteral("G3D File (*.G3D)|*.G3D"));
+        EXPECT_TRUE(s.cancelError);
+    }
+    EXPECT_EQ(shown[0].mode, CommonDialog::Mode::Open);
+    EXPECT_EQ(shown[1].mode, CommonDialog::Mode::Save);
+    EXPECT_EQ(Obj().nPoints(), 3);
+    EXPECT_TRUE(
+        QDir(folder.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+}
+
+TEST(FileDialogFilter, ListsUpperAndLowerCaseNamesAlike) {
+    const QString filter = CommonDialog::QtFilter(QStringLiteral("G3D File (*.G3D)|*.G3D"));
+    EXPECT_TRUE(filter.startsWith(QStringLiteral("G3D File (")));
+    EXPECT_TRUE(filter.contains(QStringLiteral("*.G3D")));
+    EXPECT_TRUE(filter.contains(QStringLiteral("*.g3d")));
+    EXPECT_FALSE(filter.contains(QLatin1Char('|')));
+}
+
+TEST_F(FileReset, RemovesEveryPointButTheViewsShowThemUntilF5) {
+    Obj().AddPoint(kCx, kCy, kCz); // four points
+    form->mnuRefresh->trigger();
+    form->pic_MouseDown(1, 0, kCx + 150, kCy + 100); // selects point 1
+    ASSERT_EQ(form->SelectedPoint, 1);
+    const QString x = form->txtX->text();
+    const Screen screen(*form);
+
+    form->mnuReset->trigger();
+
+    EXPECT_EQ(Obj().nPoints(), 0);
+    EXPECT_EQ(Obj().GetCX(), kCx);
+    EXPECT_EQ(Obj().GetCY(), kCy);
+    EXPECT_EQ(Obj().GetCZ(), kCz);
+    EXPECT_EQ(Obj().ObjName, "old");
+    EXPECT_EQ(form->SelectedPoint, 1);
+    EXPECT_EQ(form->txtX->text(), x);
+    ExpectScreen(*form, screen);
+
+    form->mnuReset->trigger(); // on the empty model
+    EXPECT_EQ(Obj().nPoints(), 0);
+
+    form->mnuRefresh->trigger();
+    EXPECT_TRUE(Blank(form->pic));
+    EXPECT_TRUE(Blank(form->picLeft));
+    EXPECT_TRUE(Blank(form->picTop));
+    EXPECT_TRUE(Blank(form->picPresp));
+}
+
+TEST_F(FileOpen, EveryExampleModelOpensWithAllItsPoints) {
+    namespace fs = std::filesystem;
+    const fs::path examples =
+        fs::path(__FILE__).parent_path().parent_path().parent_path() / "examples";
+    ASSERT_TRUE(fs::is_directory(examples)) << examples;
+    int opened = 0;
+    for (const auto& entry : fs::directory_iterator(examples)) {
+        if (entry.path().extension() != ".G3D") {
+            continue;
+        }
+        SCOPED_TRACE(entry.path().filename().string());
+        const QString name = QString::fromStdString(entry.path().string());
+        const QByteArray bytes = ReadFile(name);
+        // Every line ends in CR LF; the point lines follow the header and the name.
+        ASSERT_TRUE(bytes.startsWith("G3DModel\r\n"));
+        ASSERT_TRUE(bytes.endsWith("\r\n"));
+        EXPECT_EQ(bytes.count("\n"), bytes.count("\r\n"));
+        const auto lines = bytes.split('\n');
+        int pointLines = 0;
+        for (qsizetype i = 2; i < lines.size(); ++i) {
+            pointLines += lines[i].trimmed().isEmpty() ? 0 : 1;
+        }
+        nextChoice = name;
+
+        form->mnuOpen->trigger();
+
+        EXPECT_GT(Obj().nPoints(), 1);
+        EXPECT_EQ(Obj().nPoints(), pointLines);
+        EXPECT_FALSE(Obj().ObjName.empty());
+        EXPECT_GT(Count(form->pic, kYellow), 0);
+        ++opened;
+    }
+    EXPECT_TRUE(msgBox.messages.empty());
+    EXPECT_GE(opened, 3);
+}

@@ -1,0 +1,209 @@
+// Turning the model with the arrow, Shift and Ctrl keys in the rotate tool: one degree about the
+// key's axis per key press, whichever flat view has the focus, with the old drawing erased and
+// drawn again; nothing at all in the other tools.
+#include "WindowFixture.h"
+
+#include <QTest>
+#include <QToolButton>
+#include <QWindow>
+
+#include <array>
+#include <initializer_list>
+
+namespace {
+
+constexpr float kCx = 200.0f;
+constexpr float kCy = 150.0f;
+constexpr float kCz = 100.0f;
+
+void ExpectSameOffsets(const c3dObj& want) {
+    const c3dObj& got = Obj();
+    ASSERT_EQ(got.nPoints(), want.nPoints());
+    for (int16_t i = 0; i < want.nPoints(); ++i) {
+        SCOPED_TRACE(testing::Message() << "point " << i);
+        EXPECT_EQ(got.GetX(i), want.GetX(i));
+        EXPECT_EQ(got.GetY(i), want.GetY(i));
+        EXPECT_EQ(got.GetZ(i), want.GetZ(i));
+    }
+}
+
+int Differences(const PictureBox* view, const RasterCanvas& want) {
+    const RasterCanvas& got = view->raster();
+    if (got.ScaleWidth() != want.ScaleWidth() || got.ScaleHeight() != want.ScaleHeight()) {
+        return -1;
+    }
+    int n = 0;
+    for (int y = 0; y < want.ScaleHeight(); ++y) {
+        for (int x = 0; x < want.ScaleWidth(); ++x) {
+            n += got.pixel(x, y) != want.pixel(x, y) ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+void Cross(RasterCanvas& canvas, float x, float y, uint32_t colour) {
+    canvas.ForeColor(colour);
+    canvas.Line(x, y - 5, x, y + 5);
+    canvas.Line(x - 5, y, x + 5, y);
+}
+
+struct KeyTurn {
+    int16_t code;
+    std::array<float, 3> angles;
+};
+
+constexpr std::array<KeyTurn, 6> kKeyTurns{{
+    {38, {1, 0, 0}},  // Up
+    {40, {-1, 0, 0}}, // Down
+    {37, {0, 1, 0}},  // Left
+    {39, {0, -1, 0}}, // Right
+    {16, {0, 0, 1}},  // Shift
+    {17, {0, 0, -1}}, // Ctrl
+}};
+
+class KeyStep : public WindowFixture {
+protected:
+    void SetUp() override {
+        WindowFixture::SetUp();
+        Obj().SetCxyz(kCx, kCy, kCz);
+        Obj().AddPoint(kCx + 60, kCy - 40, kCz + 20);
+        Obj().AddPoint(kCx - 50, kCy + 30, kCz - 40);
+        Obj().AddPoint(kCx + 30, kCy + 70, kCz + 50);
+        form->chkLeft->setChecked(true);
+        form->chkPres->setChecked(true);
+        form->chkTop->setChecked(true);
+    }
+
+    // Presses on point 0 in the front view, which marks it in red in the three flat views.
+    void SelectFirstPoint() {
+        form->pic_MouseDown(1, 0, kCx + 60, kCy - 40);
+        ASSERT_EQ(form->SelectedPoint, 0);
+        ASSERT_GT(Count(form->pic, kRed), 0);
+    }
+};
+
+using KeyRotate = KeyStep;
+
+} // namespace
+
+TEST_F(KeyRotate, EachKeyTurnsOneDegreeAboutItsAxisInEveryFlatView) {
+    form->cmdRotate->click();
+    c3dObj expected = Obj();
+    using Handler = void (frmMain::*)(int16_t, int16_t);
+    const std::array<Handler, 3> views{&frmMain::pic_KeyDown, &frmMain::picLeft_KeyDown,
+                                       &frmMain::picTop_KeyDown};
+    for (Handler handler : views) {
+        for (const KeyTurn& key : kKeyTurns) {
+            SCOPED_TRACE(testing::Message() << "key code " << key.code);
+            // Whatever Shift holds, the key alone decides the turn.
+            (form.get()->*handler)(key.code, 3);
+            expected.RotateXYZ(key.angles[0], key.angles[1], key.angles[2]);
+            ExpectSameOffsets(expected);
+        }
+    }
+}
+
+TEST_F(KeyRotate, OtherToolsIgnoreTheKeysCompletely) {
+    SelectFirstPoint();
+    const c3dObj before = Obj();
+    const RasterCanvas front = form->pic->raster();
+    const RasterCanvas left = form->picLeft->raster();
+    const RasterCanvas presp = form->picPresp->raster();
+    // No tool yet, then each tool but rotate.
+    for (QToolButton* tool : {static_cast<QToolButton*>(nullptr), form->cmdArrow, form->cmdAdd,
+                              form->cmdDelete, form->cmdMove, form->cmdResize}) {
+        if (tool != nullptr) {
+            tool->click();
+        }
+        for (const KeyTurn& key : kKeyTurns) {
+            form->pic_KeyDown(key.code, 0);
+            form->picTop_KeyDown(key.code, 0);
+        }
+    }
+    ExpectSameOffsets(before);
+    EXPECT_EQ(Differences(form->pic, front), 0);
+    EXPECT_EQ(Differences(form->picLeft, left), 0);
+    EXPECT_EQ(Differences(form->picPresp, presp), 0);
+}
+
+TEST_F(KeyRotate, AnyOtherKeyErasesAndRedrawsTheModelUnchanged) {
+    form->cmdRotate->click();
+    RasterCanvas front = form->pic->raster();
+    RasterCanvas left = form->picLeft->raster();
+    RasterCanvas top = form->picTop->raster();
+    const RasterCanvas presp = form->picPresp->raster();
+    SelectFirstPoint();
+    const c3dObj before = Obj();
+
+    for (const int16_t code : std::initializer_list<int16_t>{0, 65, 36, 113}) {
+        form->picLeft_KeyDown(code, 0);
+    }
+
+    ExpectSameOffsets(before);
+    // The red marks went with the erase; the rest is the drawing with the crosses on top.
+    Cross(front, kCx, kCy, kBlue);
+    Cross(left, kCz, kCy, kBlue);
+    Cross(top, kCx, kCz, kBlue);
+    EXPECT_EQ(Differences(form->pic, front), 0);
+    EXPECT_EQ(Differences(form->picLeft, left), 0);
+    EXPECT_EQ(Differences(form->picTop, top), 0);
+    EXPECT_EQ(Differences(form->picPresp, presp), 0);
+}
+
+TEST_F(KeyRotate, KeyStepReplacesTheOldDrawingWithTheTurnedOne) {
+    form->cmdRotate->click();
+    RasterCanvas front = form->pic->raster();
+    RasterCanvas presp = form->picPresp->raster();
+    const c3dObj before = Obj();
+
+    form->pic_KeyDown(39, 0);
+
+    c3dObj after = before;
+    after.RotateXYZ(0, -1, 0);
+    ExpectSameOffsets(after);
+    before.DrawFrontView(front, kBlack, kBlack);
+    after.DrawFrontView(front, kGreen, kYellow);
+    Cross(front, kCx, kCy, kBlue);
+    before.DrawPrespectiveView(presp, kBlack, kBlack);
+    after.DrawPrespectiveView(presp, kGreen, kYellow);
+    EXPECT_EQ(Differences(form->pic, front), 0);
+    EXPECT_EQ(Differences(form->picPresp, presp), 0);
+}
+
+TEST_F(KeyRotate, RealKeyPressesReachTheFocusedViewAndKeepTheFocusThere) {
+    form->cmdRotate->click();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QWindow* window = form->windowHandle();
+    ASSERT_NE(window, nullptr);
+
+    // A click on empty space gives the left view the focus.
+    const QPoint inside = form->picLeft->contentsRect().topLeft();
+    QTest::mouseClick(form->picLeft, Qt::LeftButton, Qt::NoModifier, inside + QPoint(400, 300));
+    ASSERT_EQ(QApplication::focusWidget(), form->picLeft);
+    c3dObj expected = Obj();
+    const std::array<std::pair<Qt::Key, std::array<float, 3>>, 7> keys{{
+        {Qt::Key_Up, {1, 0, 0}},
+        {Qt::Key_Right, {0, -1, 0}},
+        {Qt::Key_Down, {-1, 0, 0}},
+        {Qt::Key_Left, {0, 1, 0}},
+        {Qt::Key_Shift, {0, 0, 1}},
+        {Qt::Key_Control, {0, 0, -1}},
+        {Qt::Key_A, {0, 0, 0}},
+    }};
+    for (const auto& [key, angles] : keys) {
+        SCOPED_TRACE(testing::Message() << "Qt key " << key);
+        QTest::keyClick(window, key);
+        expected.RotateXYZ(angles[0], angles[1], angles[2]);
+        ExpectSameOffsets(expected);
+        EXPECT_EQ(QApplication::focusWidget(), form->picLeft);
+    }
+
+    // The front view, given the focus from code, turns the same way.
+    form->pic->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), form->pic);
+    QTest::keyClick(window, Qt::Key_Up);
+    expected.RotateXYZ(1, 0, 0);
+    ExpectSameOffsets(expected);
+    EXPECT_EQ(QApplication::focusWidget(), form->pic);
+}
