@@ -1,4 +1,4 @@
-// The benchmark's own parts: the models are what they claim, the pixel counter counts exactly
+// The benchmark's own helpers: the models are what they claim, the pixel counter counts exactly
 // what RasterCanvas writes, the QPainter reference draws, and the views' drawing steps behave as
 // the window's do.
 #include "BenchModels.h"
