@@ -1,5 +1,6 @@
 // Set Point and Set Center: the boxes read as absolute coordinates in the default locale, text
 // that is not a float leaving the model as it was, and the redraw that follows in every case.
+#include "ModelChecks.h"
 #include "WindowFixture.h"
 
 #include <QLocale>
@@ -8,31 +9,6 @@
 #include <limits>
 
 namespace {
-
-constexpr float kCx = 200.0f;
-constexpr float kCy = 150.0f;
-constexpr float kCz = 100.0f;
-
-// Sets the default locale for the life of the object.
-class DefaultLocale {
-public:
-    explicit DefaultLocale(const QLocale& locale) : saved_(QLocale()) {
-        QLocale::setDefault(locale);
-    }
-    ~DefaultLocale() { QLocale::setDefault(saved_); }
-    DefaultLocale(const DefaultLocale&) = delete;
-    DefaultLocale& operator=(const DefaultLocale&) = delete;
-
-private:
-    QLocale saved_;
-};
-
-void ExpectPoint(int16_t i, float x, float y, float z) {
-    ASSERT_LT(i, Obj().nPoints());
-    EXPECT_EQ(Obj().GetX(i), x);
-    EXPECT_EQ(Obj().GetY(i), y);
-    EXPECT_EQ(Obj().GetZ(i), z);
-}
 
 void ExpectCentre(float x, float y, float z) {
     EXPECT_EQ(Obj().GetCX(), x);

@@ -1,30 +1,16 @@
 // Turning and scaling the model by dragging with the rotate and resize tools: one degree or one
 // scale step per move event, compared with the press record; the old drawing erased in black and
 // the new one drawn in colour in the shown views; the position label and the blue centre crosses.
+#include "ModelChecks.h"
+#include "ViewPixels.h"
 #include "WindowFixture.h"
 
 #include <QTest>
 #include <QToolButton>
 
-#include <array>
 #include <initializer_list>
 
 namespace {
-
-constexpr float kCx = 200.0f;
-constexpr float kCy = 150.0f;
-constexpr float kCz = 100.0f;
-
-void ExpectSameOffsets(const c3dObj& want) {
-    const c3dObj& got = Obj();
-    ASSERT_EQ(got.nPoints(), want.nPoints());
-    for (int16_t i = 0; i < want.nPoints(); ++i) {
-        SCOPED_TRACE(testing::Message() << "point " << i);
-        EXPECT_EQ(got.GetX(i), want.GetX(i));
-        EXPECT_EQ(got.GetY(i), want.GetY(i));
-        EXPECT_EQ(got.GetZ(i), want.GetZ(i));
-    }
-}
 
 bool SameOffsets(const c3dObj& a, const c3dObj& b) {
     if (a.nPoints() != b.nPoints()) {
@@ -37,36 +23,6 @@ bool SameOffsets(const c3dObj& a, const c3dObj& b) {
     }
     return true;
 }
-
-// The model after the given single-axis turns, each a call of its own, in order.
-c3dObj Turned(c3dObj model, std::initializer_list<std::array<float, 3>> turns) {
-    for (const auto& t : turns) {
-        model.RotateXYZ(t[0], t[1], t[2]);
-    }
-    return model;
-}
-
-int Differences(const PictureBox* view, const RasterCanvas& want) {
-    const RasterCanvas& got = view->raster();
-    if (got.ScaleWidth() != want.ScaleWidth() || got.ScaleHeight() != want.ScaleHeight()) {
-        return -1;
-    }
-    int n = 0;
-    for (int y = 0; y < want.ScaleHeight(); ++y) {
-        for (int x = 0; x < want.ScaleWidth(); ++x) {
-            n += got.pixel(x, y) != want.pixel(x, y) ? 1 : 0;
-        }
-    }
-    return n;
-}
-
-void Cross(RasterCanvas& canvas, float x, float y, uint32_t colour) {
-    canvas.ForeColor(colour);
-    canvas.Line(x, y - 5, x, y + 5);
-    canvas.Line(x - 5, y, x + 5, y);
-}
-
-using Draw = void (c3dObj::*)(Canvas&, uint32_t, uint32_t) const;
 
 // What a shown view holds after one step: the old drawing drawn over in black, the new one in
 // colour.
@@ -85,12 +41,6 @@ protected:
         Obj().AddPoint(kCx - 50, kCy + 30, kCz - 40);
         Obj().AddPoint(kCx + 30, kCy + 70, kCz + 50);
         Obj().AddPoint(kCx - 20, kCy - 60, kCz + 10);
-    }
-
-    void CheckAllBoxes() {
-        form->chkLeft->setChecked(true);
-        form->chkPres->setChecked(true);
-        form->chkTop->setChecked(true);
     }
 
     // A left press in the front view far from every point: it picks nothing.
@@ -186,10 +136,7 @@ TEST_F(DragRotate, ShiftAloneAddsPlusOneAboutZ_CtrlAloneMinusOne_OtherMasksNone)
 TEST_F(DragRotate, StepErasesTheShownViewsInBlackAndDrawsThemAgain) {
     form->cmdRotate->click();
     CheckAllBoxes();
-    RasterCanvas front = form->pic->raster();
-    RasterCanvas left = form->picLeft->raster();
-    RasterCanvas top = form->picTop->raster();
-    RasterCanvas presp = form->picPresp->raster();
+    Screen want(*form);
     ASSERT_GT(Count(form->picPresp, kYellow), 0);
     PressOnEmptySpace(400, 300);
     const c3dObj before = Obj();
@@ -198,17 +145,12 @@ TEST_F(DragRotate, StepErasesTheShownViewsInBlackAndDrawsThemAgain) {
 
     const c3dObj after = Turned(before, {{0, 1, 0}, {-1, 0, 0}});
     ExpectSameOffsets(after);
-    Step(front, before, after, &c3dObj::DrawFrontView);
-    Step(left, before, after, &c3dObj::DrawLeftView);
-    Step(top, before, after, &c3dObj::DrawTopView);
-    Step(presp, before, after, &c3dObj::DrawPrespectiveView);
-    Cross(front, kCx, kCy, kBlue);
-    Cross(left, kCz, kCy, kBlue);
-    Cross(top, kCx, kCz, kBlue);
-    EXPECT_EQ(Differences(form->pic, front), 0);
-    EXPECT_EQ(Differences(form->picLeft, left), 0);
-    EXPECT_EQ(Differences(form->picTop, top), 0);
-    EXPECT_EQ(Differences(form->picPresp, presp), 0); // no centre cross in the perspective
+    Step(want.front, before, after, &c3dObj::DrawFrontView);
+    Step(want.left, before, after, &c3dObj::DrawLeftView);
+    Step(want.top, before, after, &c3dObj::DrawTopView);
+    Step(want.presp, before, after, &c3dObj::DrawPrespectiveView);
+    want.CrossTheCentre(kCx, kCy, kCz); // no centre cross in the perspective
+    ExpectScreen(*form, want);
 }
 
 TEST_F(DragRotate, RealPressAndDragTurnsUntilTheButtonIsReleased) {
@@ -303,22 +245,14 @@ TEST_F(DragDrawing, OtherButtonsOnlyShowThePositionAndTheCrosses) {
             SCOPED_TRACE(testing::Message()
                          << tool->objectName().toStdString() << ", Button " << button);
             const c3dObj before = Obj();
-            RasterCanvas front = form->pic->raster();
-            RasterCanvas left = form->picLeft->raster();
-            RasterCanvas top = form->picTop->raster();
-            const RasterCanvas presp = form->picPresp->raster();
+            Screen want(*form);
 
             form->picTop_MouseMove(button, 1, 320, 210);
 
             ExpectSameOffsets(before);
             EXPECT_EQ(form->mousePos->text(), QStringLiteral("320,210"));
-            Cross(front, kCx, kCy, kBlue);
-            Cross(left, kCz, kCy, kBlue);
-            Cross(top, kCx, kCz, kBlue);
-            EXPECT_EQ(Differences(form->pic, front), 0);
-            EXPECT_EQ(Differences(form->picLeft, left), 0);
-            EXPECT_EQ(Differences(form->picTop, top), 0);
-            EXPECT_EQ(Differences(form->picPresp, presp), 0);
+            want.CrossTheCentre(kCx, kCy, kCz);
+            ExpectScreen(*form, want);
         }
     }
     EXPECT_GT(Count(form->pic, kRed), 0);
@@ -348,14 +282,16 @@ TEST_F(DragDrawing, MovesWithNoButtonShowThePointerAndTheBlueCrosses) {
 }
 
 TEST_F(DragDrawing, PositionsOutsideTheViewAreShownWithoutGroupSeparators) {
-    const QLocale saved;
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    // A drag goes on past the view's edge while the button is held.
-    form->pic_MouseMove(1, 0, 1500, -20);
-    const QString shown = form->mousePos->text();
-    form->picLeft_MouseMove(0, 0, -12345, 100000);
-    const QString far = form->mousePos->text();
-    QLocale::setDefault(saved);
+    QString shown;
+    QString far;
+    {
+        const DefaultLocale english(QLocale(QLocale::English, QLocale::UnitedStates));
+        // A drag goes on past the view's edge while the button is held.
+        form->pic_MouseMove(1, 0, 1500, -20);
+        shown = form->mousePos->text();
+        form->picLeft_MouseMove(0, 0, -12345, 100000);
+        far = form->mousePos->text();
+    }
     EXPECT_EQ(shown, QStringLiteral("1500,-20"));
     EXPECT_EQ(far, QStringLiteral("-12345,100000"));
 }

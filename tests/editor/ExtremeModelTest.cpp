@@ -1,9 +1,11 @@
 // Models at the edges of what the editor holds, on the real window: the largest point count, a
 // model grown beyond the float range, points the perspective cannot project and a centre far
 // outside every view. Every redraw, step and command finishes and the program goes on.
+#include "FileBytes.h"
+#include "ModelChecks.h"
+#include "ViewPixels.h"
 #include "WindowFixture.h"
 
-#include <QFile>
 #include <QLocale>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -13,43 +15,6 @@
 #include <limits>
 
 namespace {
-
-constexpr float kCx = 200.0f;
-constexpr float kCy = 150.0f;
-constexpr float kCz = 100.0f;
-
-int Differences(const PictureBox* view, const RasterCanvas& want) {
-    const RasterCanvas& got = view->raster();
-    if (got.ScaleWidth() != want.ScaleWidth() || got.ScaleHeight() != want.ScaleHeight()) {
-        return -1;
-    }
-    int n = 0;
-    for (int y = 0; y < want.ScaleHeight(); ++y) {
-        for (int x = 0; x < want.ScaleWidth(); ++x) {
-            n += got.pixel(x, y) != want.pixel(x, y) ? 1 : 0;
-        }
-    }
-    return n;
-}
-
-using Draw = void (c3dObj::*)(Canvas&, uint32_t, uint32_t) const;
-
-RasterCanvas Drawn(const c3dObj& model, const PictureBox* view, Draw draw) {
-    RasterCanvas canvas(view->raster().ScaleWidth(), view->raster().ScaleHeight());
-    (model.*draw)(canvas, kGreen, kYellow);
-    return canvas;
-}
-
-void ExpectSameOffsets(const c3dObj& want) {
-    const c3dObj& got = Obj();
-    ASSERT_EQ(got.nPoints(), want.nPoints());
-    for (int16_t i = 0; i < want.nPoints(); ++i) {
-        SCOPED_TRACE(testing::Message() << "point " << i);
-        EXPECT_EQ(got.GetX(i), want.GetX(i));
-        EXPECT_EQ(got.GetY(i), want.GetY(i));
-        EXPECT_EQ(got.GetZ(i), want.GetZ(i));
-    }
-}
 
 float LargestMagnitude(const c3dObj& model) {
     float largest = 0.0f;
@@ -68,12 +33,6 @@ protected:
         Obj().SetCxyz(kCx, kCy, kCz);
     }
 
-    void CheckAllBoxes() {
-        form->chkLeft->setChecked(true);
-        form->chkPres->setChecked(true);
-        form->chkTop->setChecked(true);
-    }
-
     // One rotate step, one key step and a redraw; each must finish.
     void TurnByMouseAndKey() {
         form->cmdRotate->click();
@@ -82,17 +41,14 @@ protected:
         form->picTop_KeyDown(37, 0);
         form->mnuRefresh->trigger();
     }
+    // The model as TurnByMouseAndKey leaves it: the drag's turns about y, x and z, then the key's
+    // turn about y.
+    static c3dObj TurnedByMouseAndKey(const c3dObj& model) {
+        return Turned(model, {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}});
+    }
 
     // The boxes' texts below are written with "." as the decimal mark.
-    struct EnglishLocale {
-        EnglishLocale() : saved(QLocale()) {
-            QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        }
-        ~EnglishLocale() { QLocale::setDefault(saved); }
-        EnglishLocale(const EnglishLocale&) = delete;
-        EnglishLocale& operator=(const EnglishLocale&) = delete;
-        QLocale saved;
-    } english;
+    DefaultLocale english{QLocale(QLocale::English, QLocale::UnitedStates)};
 };
 
 } // namespace
@@ -116,12 +72,7 @@ TEST_F(ExtremeModel, LargestModelRedrawsTurnsRefusesOneMorePointAndResets) {
     ExpectSameOffsets(full);
 
     TurnByMouseAndKey();
-    c3dObj turned = full;
-    turned.RotateXYZ(0, 1, 0);
-    turned.RotateXYZ(1, 0, 0);
-    turned.RotateXYZ(0, 0, 1);
-    turned.RotateXYZ(0, 1, 0);
-    ExpectSameOffsets(turned);
+    ExpectSameOffsets(TurnedByMouseAndKey(full));
 
     form->mnuReset->trigger();
     EXPECT_EQ(Obj().nPoints(), 0);
@@ -139,10 +90,7 @@ TEST_F(ExtremeModel, FileWithMorePointsThanAModelHoldsKeepsTheFirst32767) {
         text += QByteArray::number(i % 300 - 150) + ',' + QByteArray::number(i % 7) + ',' +
                 QByteArray::number(i) + "\r\n";
     }
-    QFile file(name);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(text), text.size());
-    file.close();
+    ASSERT_NO_FATAL_FAILURE(WriteFile(name, text));
     nextChoice = name;
 
     form->mnuOpen->trigger();
@@ -219,15 +167,11 @@ TEST_F(ExtremeModel, PointAtTheEyeDepthStopsOnlyThePerspective) {
     form->pic_MouseDown(1, 0, 440, 330);
     RasterCanvas front = form->pic->raster();
     form->pic_MouseMove(1, 0, 440, 330);
-    c3dObj turned = atEye;
-    turned.RotateXYZ(0, -1, 0);
-    turned.RotateXYZ(-1, 0, 0);
+    const c3dObj turned = Turned(atEye, {{0, -1, 0}, {-1, 0, 0}});
     ExpectSameOffsets(turned);
     atEye.DrawFrontView(front, kBlack, kBlack);
     turned.DrawFrontView(front, kGreen, kYellow);
-    front.ForeColor(kBlue);
-    front.Line(kCx, kCy - 5, kCx, kCy + 5);
-    front.Line(kCx - 5, kCy, kCx + 5, kCy);
+    Cross(front, kCx, kCy, kBlue);
     EXPECT_EQ(Differences(form->pic, front), 0);
     EXPECT_EQ(form->mousePos->text(), QStringLiteral("440,330"));
     EXPECT_EQ(Pixel(form->picLeft, static_cast<int>(kCz), static_cast<int>(kCy) + 5), kBlue);
@@ -267,11 +211,7 @@ TEST_F(ExtremeModel, EyeAtDepthZeroLeavesThePerspectiveBlankAndTheRestWorking) {
     EXPECT_EQ(Differences(form->picTop, Drawn(model, form->picTop, &c3dObj::DrawTopView)), 0);
 
     TurnByMouseAndKey();
-    c3dObj turned = model;
-    turned.RotateXYZ(0, 1, 0);
-    turned.RotateXYZ(1, 0, 0);
-    turned.RotateXYZ(0, 0, 1);
-    turned.RotateXYZ(0, 1, 0);
+    const c3dObj turned = TurnedByMouseAndKey(model);
     ExpectSameOffsets(turned);
     EXPECT_TRUE(Blank(form->picPresp));
     EXPECT_EQ(Differences(form->picTop, Drawn(turned, form->picTop, &c3dObj::DrawTopView)), 0);
@@ -314,12 +254,7 @@ TEST_F(ExtremeModel, CentreFarOutsideTheViewsTypedIntoTheBoxes) {
 
     const c3dObj before = Obj();
     TurnByMouseAndKey();
-    c3dObj turned = before;
-    turned.RotateXYZ(0, 1, 0);
-    turned.RotateXYZ(1, 0, 0);
-    turned.RotateXYZ(0, 0, 1);
-    turned.RotateXYZ(0, 1, 0);
-    ExpectSameOffsets(turned);
+    ExpectSameOffsets(TurnedByMouseAndKey(before));
     EXPECT_TRUE(std::isfinite(LargestMagnitude(Obj())));
 
     // The largest float as a centre, and back to a centre inside the views.

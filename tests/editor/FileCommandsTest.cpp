@@ -1,5 +1,8 @@
 // Open, Save and Reset from the File menu, on real files in a temporary folder and with the file
 // dialog scripted: what the model, the views and the files hold after each way a command can end.
+#include "FileBytes.h"
+#include "ModelChecks.h"
+#include "ViewPixels.h"
 #include "WindowFixture.h"
 
 #include <QByteArray>
@@ -11,24 +14,6 @@
 #include <filesystem>
 
 namespace {
-
-constexpr float kCx = 200.0f;
-constexpr float kCy = 150.0f;
-constexpr float kCz = 100.0f;
-
-void WriteFile(const QString& name, const QByteArray& bytes) {
-    QFile file(name);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-QByteArray ReadFile(const QString& name) {
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return file.readAll();
-}
 
 struct Offsets {
     float x, y, z;
@@ -44,58 +29,6 @@ void ExpectOffsets(const std::vector<Offsets>& want) {
         EXPECT_EQ(got.GetY(i), w.y);
         EXPECT_EQ(got.GetZ(i), w.z);
     }
-}
-
-void ExpectSameOffsets(const c3dObj& want) {
-    const c3dObj& got = Obj();
-    ASSERT_EQ(got.nPoints(), want.nPoints());
-    for (int16_t i = 0; i < want.nPoints(); ++i) {
-        SCOPED_TRACE(testing::Message() << "point " << i);
-        EXPECT_EQ(got.GetX(i), want.GetX(i));
-        EXPECT_EQ(got.GetY(i), want.GetY(i));
-        EXPECT_EQ(got.GetZ(i), want.GetZ(i));
-    }
-}
-
-int Differences(const PictureBox* view, const RasterCanvas& want) {
-    const RasterCanvas& got = view->raster();
-    if (got.ScaleWidth() != want.ScaleWidth() || got.ScaleHeight() != want.ScaleHeight()) {
-        return -1;
-    }
-    int n = 0;
-    for (int y = 0; y < want.ScaleHeight(); ++y) {
-        for (int x = 0; x < want.ScaleWidth(); ++x) {
-            n += got.pixel(x, y) != want.pixel(x, y) ? 1 : 0;
-        }
-    }
-    return n;
-}
-
-using Draw = void (c3dObj::*)(Canvas&, uint32_t, uint32_t) const;
-
-// A view as the redraw leaves it for the given model.
-RasterCanvas Drawn(const c3dObj& model, const PictureBox* view, Draw draw) {
-    RasterCanvas canvas(view->raster().ScaleWidth(), view->raster().ScaleHeight());
-    (model.*draw)(canvas, kGreen, kYellow);
-    return canvas;
-}
-
-// The pixels of all four views.
-struct Screen {
-    explicit Screen(const frmMain& form)
-        : front(form.pic->raster()), left(form.picLeft->raster()), top(form.picTop->raster()),
-          presp(form.picPresp->raster()) {}
-    RasterCanvas front;
-    RasterCanvas left;
-    RasterCanvas top;
-    RasterCanvas presp;
-};
-
-void ExpectScreen(const frmMain& form, const Screen& want) {
-    EXPECT_EQ(Differences(form.pic, want.front), 0);
-    EXPECT_EQ(Differences(form.picLeft, want.left), 0);
-    EXPECT_EQ(Differences(form.picTop, want.top), 0);
-    EXPECT_EQ(Differences(form.picPresp, want.presp), 0);
 }
 
 // The views as the redraw leaves them for the model as it is now.
@@ -117,9 +50,7 @@ protected:
         WindowFixture::SetUp();
         ASSERT_TRUE(folder.isValid());
         LoadOldModel();
-        form->chkLeft->setChecked(true);
-        form->chkPres->setChecked(true);
-        form->chkTop->setChecked(true);
+        CheckAllBoxes();
         ASSERT_GT(Count(form->pic, kYellow), 0);
     }
 
@@ -408,8 +339,7 @@ TEST_F(FileReset, RemovesEveryPointButTheViewsShowThemUntilF5) {
 
 TEST_F(FileOpen, EveryExampleModelOpensWithAllItsPoints) {
     namespace fs = std::filesystem;
-    const fs::path examples =
-        fs::path(__FILE__).parent_path().parent_path().parent_path() / "examples";
+    const fs::path examples(TESSALY_EXAMPLES_DIR);
     ASSERT_TRUE(fs::is_directory(examples)) << examples;
     int opened = 0;
     for (const auto& entry : fs::directory_iterator(examples)) {

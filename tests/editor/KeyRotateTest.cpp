@@ -1,6 +1,8 @@
 // Turning the model with the arrow, Shift and Ctrl keys in the rotate tool: one degree about the
 // key's axis per key press, whichever flat view has the focus, with the old drawing erased and
 // drawn again; nothing at all in the other tools.
+#include "ModelChecks.h"
+#include "ViewPixels.h"
 #include "WindowFixture.h"
 
 #include <QTest>
@@ -11,41 +13,6 @@
 #include <initializer_list>
 
 namespace {
-
-constexpr float kCx = 200.0f;
-constexpr float kCy = 150.0f;
-constexpr float kCz = 100.0f;
-
-void ExpectSameOffsets(const c3dObj& want) {
-    const c3dObj& got = Obj();
-    ASSERT_EQ(got.nPoints(), want.nPoints());
-    for (int16_t i = 0; i < want.nPoints(); ++i) {
-        SCOPED_TRACE(testing::Message() << "point " << i);
-        EXPECT_EQ(got.GetX(i), want.GetX(i));
-        EXPECT_EQ(got.GetY(i), want.GetY(i));
-        EXPECT_EQ(got.GetZ(i), want.GetZ(i));
-    }
-}
-
-int Differences(const PictureBox* view, const RasterCanvas& want) {
-    const RasterCanvas& got = view->raster();
-    if (got.ScaleWidth() != want.ScaleWidth() || got.ScaleHeight() != want.ScaleHeight()) {
-        return -1;
-    }
-    int n = 0;
-    for (int y = 0; y < want.ScaleHeight(); ++y) {
-        for (int x = 0; x < want.ScaleWidth(); ++x) {
-            n += got.pixel(x, y) != want.pixel(x, y) ? 1 : 0;
-        }
-    }
-    return n;
-}
-
-void Cross(RasterCanvas& canvas, float x, float y, uint32_t colour) {
-    canvas.ForeColor(colour);
-    canvas.Line(x, y - 5, x, y + 5);
-    canvas.Line(x - 5, y, x + 5, y);
-}
 
 struct KeyTurn {
     int16_t code;
@@ -69,9 +36,7 @@ protected:
         Obj().AddPoint(kCx + 60, kCy - 40, kCz + 20);
         Obj().AddPoint(kCx - 50, kCy + 30, kCz - 40);
         Obj().AddPoint(kCx + 30, kCy + 70, kCz + 50);
-        form->chkLeft->setChecked(true);
-        form->chkPres->setChecked(true);
-        form->chkTop->setChecked(true);
+        CheckAllBoxes();
     }
 
     // Presses on point 0 in the front view, which marks it in red in the three flat views.
@@ -128,10 +93,7 @@ TEST_F(KeyRotate, OtherToolsIgnoreTheKeysCompletely) {
 
 TEST_F(KeyRotate, AnyOtherKeyErasesAndRedrawsTheModelUnchanged) {
     form->cmdRotate->click();
-    RasterCanvas front = form->pic->raster();
-    RasterCanvas left = form->picLeft->raster();
-    RasterCanvas top = form->picTop->raster();
-    const RasterCanvas presp = form->picPresp->raster();
+    Screen want(*form);
     SelectFirstPoint();
     const c3dObj before = Obj();
 
@@ -141,13 +103,8 @@ TEST_F(KeyRotate, AnyOtherKeyErasesAndRedrawsTheModelUnchanged) {
 
     ExpectSameOffsets(before);
     // The red marks went with the erase; the rest is the drawing with the crosses on top.
-    Cross(front, kCx, kCy, kBlue);
-    Cross(left, kCz, kCy, kBlue);
-    Cross(top, kCx, kCz, kBlue);
-    EXPECT_EQ(Differences(form->pic, front), 0);
-    EXPECT_EQ(Differences(form->picLeft, left), 0);
-    EXPECT_EQ(Differences(form->picTop, top), 0);
-    EXPECT_EQ(Differences(form->picPresp, presp), 0);
+    want.CrossTheCentre(kCx, kCy, kCz);
+    ExpectScreen(*form, want);
 }
 
 TEST_F(KeyRotate, KeyStepReplacesTheOldDrawingWithTheTurnedOne) {

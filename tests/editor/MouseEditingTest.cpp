@@ -1,6 +1,7 @@
 // Picking, adding, deleting and dragging points with the mouse in the three flat views, both
 // through the handlers and through real mouse events on the view widgets.
 #include "EditingFixture.h"
+#include "ModelChecks.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -11,13 +12,6 @@ protected:
     void SetUp() override {
         EditingFixture::SetUp();
         Obj().SetCxyz(200, 150, 100);
-    }
-
-    static void ExpectStored(int16_t i, float x, float y, float z) {
-        ASSERT_LT(i, Obj().nPoints());
-        EXPECT_EQ(Obj().GetX(i), x);
-        EXPECT_EQ(Obj().GetY(i), y);
-        EXPECT_EQ(Obj().GetZ(i), z);
     }
 
     void ExpectPointBoxes(const char* x, const char* y, const char* z) const {
@@ -41,7 +35,7 @@ TEST_F(MouseEditing, AddInFrontView_StoresTheOffsetFromTheCentreAndRedraws) {
     form->pic_MouseDown(1, 0, 120, 45);
 
     ASSERT_EQ(Obj().nPoints(), 1);
-    ExpectStored(0, -80, -105, -100);
+    ExpectPoint(0, -80, -105, -100);
     EXPECT_EQ(form->mousePos->text(), QStringLiteral("120,45,0"));
     EXPECT_EQ(form->txtCx->text(), QStringLiteral("200"));
     EXPECT_TRUE(HasColour(form->pic, 115, 45, kYellow));
@@ -53,7 +47,7 @@ TEST_F(MouseEditing, AddInLeftView_PutsTheHorizontalPositionOnZ) {
     form->picLeft_MouseDown(1, 0, 120, 45);
 
     ASSERT_EQ(Obj().nPoints(), 1);
-    ExpectStored(0, -200, -105, 20);
+    ExpectPoint(0, -200, -105, 20);
     EXPECT_EQ(form->mousePos->text(), QStringLiteral("0,45,120"));
 }
 
@@ -62,7 +56,7 @@ TEST_F(MouseEditing, AddInTopView_PutsTheVerticalPositionOnZ) {
     form->picTop_MouseDown(1, 0, 120, 45);
 
     ASSERT_EQ(Obj().nPoints(), 1);
-    ExpectStored(0, -80, -150, -55);
+    ExpectPoint(0, -80, -150, -55);
     EXPECT_EQ(form->mousePos->text(), QStringLiteral("120,0,45"));
 }
 
@@ -75,8 +69,8 @@ TEST_F(MouseEditing, AddOnAPoint_SelectsItAndAppendsANewOneThere) {
     EXPECT_EQ(form->SelectedPoint, 0);
     ExpectPointBoxes("-50", "-50", "-40");
     ASSERT_EQ(Obj().nPoints(), 2);
-    ExpectStored(0, -50, -50, -40);
-    ExpectStored(1, -47, -46, -100);
+    ExpectPoint(0, -50, -50, -40);
+    ExpectPoint(1, -47, -46, -100);
     // The redraw of the add comes after the pick and takes its red mark away.
     EXPECT_EQ(Count(form->pic, kRed), 0);
 }
@@ -91,8 +85,8 @@ TEST_F(MouseEditing, AddOfThe32768thPoint_IsRefusedAndTheEditorGoesOn) {
     form->pic_MouseDown(1, 0, 420, 300);
 
     EXPECT_EQ(Obj().nPoints(), c3dObj::kMaxPoints);
-    ExpectStored(0, -200, -150, -93);
-    ExpectStored(static_cast<int16_t>(c3dObj::kMaxPoints - 1), 366 - 200, 81 - 150, -93);
+    ExpectPoint(0, -200, -150, -93);
+    ExpectPoint(static_cast<int16_t>(c3dObj::kMaxPoints - 1), 366 - 200, 81 - 150, -93);
     EXPECT_EQ(form->mousePos->text(), QStringLiteral("420,300,0"));
     EXPECT_EQ(form->txtCx->text(), QStringLiteral("200")); // the redraw still ran
     form->cmdArrow_Click();
@@ -168,8 +162,8 @@ TEST_F(MouseEditing, DeleteOnAPoint_RemovesItAndLeavesTheIndexOnTheNextPoint) {
 
     ASSERT_EQ(Obj().nPoints(), 2);
     EXPECT_EQ(form->SelectedPoint, 1);
-    ExpectStored(0, -100, -50, -50);
-    ExpectStored(1, -50, -20, -80);                      // the point that followed
+    ExpectPoint(0, -100, -50, -50);
+    ExpectPoint(1, -50, -20, -80);                       // the point that followed
     EXPECT_TRUE(HasColour(form->pic, 155, 100, kBlack)); // the deleted marker is gone
     EXPECT_EQ(Count(form->pic, kRed), 0);                // and so is its red mark
     EXPECT_TRUE(HasColour(form->pic, 145, 130, kYellow));
@@ -200,19 +194,19 @@ TEST_F(MouseEditing, MoveDragInEachView_PutsThePointUnderThePointerAndKeepsTheHi
 
     form->pic_MouseDown(1, 0, 150, 100);
     form->pic_MouseMove(1, 0, 170, 90);
-    ExpectStored(0, -30, -60, -40);
+    ExpectPoint(0, -30, -60, -40);
     ExpectPointBoxes("-30", "-60", "-40");
     form->pic_MouseMove(1, 0, 171.5f, 92);
-    ExpectStored(0, -28.5f, -58, -40);
+    ExpectPoint(0, -28.5f, -58, -40);
     ExpectPointBoxes("-28.5", "-58", "-40");
 
     form->picLeft_MouseDown(1, 0, 60, 92); // z 60, y 92
     form->picLeft_MouseMove(1, 0, 80, 120);
-    ExpectStored(0, -28.5f, -30, -20);
+    ExpectPoint(0, -28.5f, -30, -20);
 
     form->picTop_MouseDown(1, 0, 171, 80); // x 171.5, z 80
     form->picTop_MouseMove(1, 0, 210, 40);
-    ExpectStored(0, 10, -30, -60);
+    ExpectPoint(0, 10, -30, -60);
     ExpectPointBoxes("10", "-30", "-60");
 }
 
@@ -242,7 +236,7 @@ TEST_F(MouseEditing, MoveDrag_WithoutTheLeftButtonAloneDoesNotMove) {
     form->pic_MouseMove(0, 0, 210, 200); // no button
     form->pic_MouseMove(2, 0, 220, 200); // right
 
-    ExpectStored(0, -50, -50, -40);
+    ExpectPoint(0, -50, -50, -40);
 }
 
 TEST_F(MouseEditing, MoveDrag_AfterAPressOnEmptySpace_MovesNothing) {
@@ -253,7 +247,7 @@ TEST_F(MouseEditing, MoveDrag_AfterAPressOnEmptySpace_MovesNothing) {
 
     form->pic_MouseMove(1, 0, 310, 300);
 
-    ExpectStored(0, -50, -50, -40);
+    ExpectPoint(0, -50, -50, -40);
 }
 
 // Deleting the last point leaves the selection on an index past the end.
@@ -270,7 +264,7 @@ TEST_F(MouseEditing, MoveDrag_WithAStaleSelection_SkipsTheMoveAndStillRedraws) {
     EXPECT_NO_THROW(form->pic_MouseMove(1, 0, 250, 200));
 
     ASSERT_EQ(Obj().nPoints(), 1);
-    ExpectStored(0, -100, -50, -50);
+    ExpectPoint(0, -100, -50, -50);
     ExpectPointBoxes("-50", "-50", "-40"); // still the deleted point's
     EXPECT_EQ(form->txtCx->text(), QStringLiteral("200"));
 }
@@ -322,8 +316,8 @@ TEST_F(MouseEditing, RealPress_AddsAtTheDrawingAreaPositionInsideTheBorder) {
     ClickAt(form->picLeft, InView(120, 45));
 
     ASSERT_EQ(Obj().nPoints(), 2);
-    ExpectStored(0, -80, -105, -100);
-    ExpectStored(1, -200, -105, 20);
+    ExpectPoint(0, -80, -105, -100);
+    ExpectPoint(1, -200, -105, 20);
     EXPECT_EQ(form->mousePos->text(), QStringLiteral("0,45,120"));
 }
 
@@ -333,7 +327,7 @@ TEST_F(MouseEditing, RealDoubleClick_InTheAddTool_AddsOnePoint) {
     DoubleClickAt(form->pic, InView(120, 45));
 
     ASSERT_EQ(Obj().nPoints(), 1);
-    ExpectStored(0, -80, -105, -100);
+    ExpectPoint(0, -80, -105, -100);
 }
 
 TEST_F(MouseEditing, RealDrag_MovesTheSelectedPointAndRealRightPressKeepsPressX) {
@@ -343,7 +337,7 @@ TEST_F(MouseEditing, RealDrag_MovesTheSelectedPointAndRealRightPressKeepsPressX)
     PressAt(form->pic, InView(151, 99));
     MoveTo(form->pic, InView(170, 90));
     ReleaseAt(form->pic, InView(170, 90));
-    ExpectStored(0, -30, -60, -40);
+    ExpectPoint(0, -30, -60, -40);
     EXPECT_EQ(form->PressX, 151.0f);
 
     ClickAt(form->picTop, InView(300, 250), Qt::RightButton);
@@ -360,10 +354,10 @@ TEST_F(MouseEditing, RealDrag_WithLeftAndRightHeld_DoesNotMove) {
     ASSERT_EQ(form->SelectedPoint, 0);
 
     SendMove(form->pic, InView(200, 200), Qt::LeftButton | Qt::RightButton);
-    ExpectStored(0, -50, -50, -40);
+    ExpectPoint(0, -50, -50, -40);
 
     SendMove(form->pic, InView(200, 200), Qt::LeftButton);
-    ExpectStored(0, 0, 50, -40);
+    ExpectPoint(0, 0, 50, -40);
 }
 
 TEST_F(MouseEditing, PerspectiveView_IgnoresPressesAndDrags) {
@@ -380,7 +374,7 @@ TEST_F(MouseEditing, PerspectiveView_IgnoresPressesAndDrags) {
     PressAt(form->picPresp, InView(150, 100));
     MoveTo(form->picPresp, InView(250, 200));
     ReleaseAt(form->picPresp, InView(250, 200));
-    ExpectStored(0, -50, -50, -40);
+    ExpectPoint(0, -50, -50, -40);
     EXPECT_EQ(form->SelectedPoint, 0);
     EXPECT_EQ(form->LastX, 150.0f);
 }

@@ -37,12 +37,6 @@ protected:
         std::vector<QSize> frontSizes;  // of pic, at each redraw
         QObject context;
     };
-
-    void CheckAll() {
-        form->chkLeft->setChecked(true);
-        form->chkPres->setChecked(true);
-        form->chkTop->setChecked(true);
-    }
 };
 
 TEST_F(ViewCommands, ViewAll_FromTheStart_PutsTheViewsEdgeToEdgeAndRedraws) {
@@ -62,7 +56,7 @@ TEST_F(ViewCommands, ViewAll_FromTheStart_PutsTheViewsEdgeToEdgeAndRedraws) {
 
 TEST_F(ViewCommands, FrontView_AllBoxesChecked_RedrawsThreeTimesThenEnlarges) {
     MakeTriangle();
-    CheckAll();
+    CheckAllBoxes();
     RedrawWatch watch(*this);
 
     form->mnuFront->trigger();
@@ -184,7 +178,7 @@ TEST_F(ViewCommands, ViewAllFromOneView_KeepsTheBoxesAndDrawsTheCheckedViews) {
 
 TEST_F(ViewCommands, ViewAllAfterFrontView_ShowsFourViewsWithOnlyTheFrontDrawn) {
     MakeTriangle();
-    CheckAll();
+    CheckAllBoxes();
     form->mnuFront->trigger();
 
     form->mnuViewAll->trigger();
@@ -201,7 +195,7 @@ TEST_F(ViewCommands, ViewAllAfterFrontView_ShowsFourViewsWithOnlyTheFrontDrawn) 
 TEST_F(ViewCommands, UncheckingABox_LeavesThatViewShownButBlank) {
     MakeTriangle();
     form->mnuViewAll->trigger();
-    CheckAll();
+    CheckAllBoxes();
     ASSERT_EQ(DrawnViews(), "front left top presp");
 
     QTest::mouseClick(form->chkTop, Qt::LeftButton); // by the user

@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,20 @@ public:
         messages.push_back({text, icon, title});
     }
     std::vector<Message> messages;
+};
+
+// Sets the default locale for the life of the object.
+class DefaultLocale {
+public:
+    explicit DefaultLocale(const QLocale& locale) : saved_(QLocale()) {
+        QLocale::setDefault(locale);
+    }
+    ~DefaultLocale() { QLocale::setDefault(saved_); }
+    DefaultLocale(const DefaultLocale&) = delete;
+    DefaultLocale& operator=(const DefaultLocale&) = delete;
+
+private:
+    QLocale saved_;
 };
 
 class WindowFixture : public testing::Test {
@@ -54,6 +69,13 @@ protected:
         form.reset();
         CommonDialog::SetChooser(nullptr);
         MsgBox::Install(nullptr);
+    }
+
+    // Checks the boxes of the left, perspective and top views, in that order.
+    void CheckAllBoxes() {
+        form->chkLeft->setChecked(true);
+        form->chkPres->setChecked(true);
+        form->chkTop->setChecked(true);
     }
 
     // Counts the pixels of a colour in a view.
