@@ -14,15 +14,13 @@ PictureBox::PictureBox(QWidget* parent) : QFrame(parent), raster_(0, 0) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void PictureBox::changed() {
-    // Qt merges the requests; one flag saves asking for each of thousands of segments.
-    if (!repaintPending_) {
-        repaintPending_ = true;
-        update(contentsRect());
-    }
+void PictureBox::requestRepaint() {
+    repaintPending_ = true;
+    update(contentsRect());
 }
 
-void PictureBox::followSize() const {
+void PictureBox::followNewSize() const {
+    followed_ = size();
     const QSize area = contentsRect().size();
     if (area.width() != raster_.ScaleWidth() || area.height() != raster_.ScaleHeight()) {
         raster_.resize(area.width(), area.height());
@@ -81,6 +79,13 @@ void PictureBox::resizeEvent(QResizeEvent* event) {
     QFrame::resizeEvent(event);
     followSize();
     changed();
+}
+
+void PictureBox::changeEvent(QEvent* event) {
+    QFrame::changeEvent(event);
+    if (event->type() == QEvent::ContentsRectChange) {
+        followed_ = QSize();
+    }
 }
 
 QPointF PictureBox::drawingAreaPos(const QMouseEvent* event) const {

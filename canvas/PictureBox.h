@@ -51,17 +51,30 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void changed();
+    void changed() {
+        if (!repaintPending_) {
+            requestRepaint();
+        }
+    }
+    void requestRepaint();
     // Qt holds back resize events of hidden widgets; the canvas follows the size on every use.
-    void followSize() const;
+    void followSize() const {
+        if (size() != followed_) {
+            followNewSize();
+        }
+    }
+    void followNewSize() const;
     QPointF drawingAreaPos(const QMouseEvent* event) const;
 
     mutable RasterCanvas raster_;
+    // The widget size the canvas last followed; invalid when the margins change.
+    mutable QSize followed_;
     bool repaintPending_ = false;
 };

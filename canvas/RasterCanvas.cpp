@@ -107,10 +107,10 @@ void RasterCanvas::Line(float x1, float y1, float x2, float y2) {
     if (width_ == 0 || height_ == 0) {
         return;
     }
-    const double ax = x1;
-    const double ay = y1;
-    const double bx = x2;
-    const double by = y2;
+    double ax = x1;
+    double ay = y1;
+    double bx = x2;
+    double by = y2;
     const double xmin = -kHalfPixel;
     const double ymin = -kHalfPixel;
     const double xmax = width_ - kHalfPixel - kFarEdgeInset;
@@ -128,6 +128,15 @@ void RasterCanvas::Line(float x1, float y1, float x2, float y2) {
     if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) {
         return;
     }
+    // An end inside the view but within the inset of a far edge belongs to the last pixel; it is
+    // moved onto the inset edge so that clipping keeps it.
+    const auto pullIn = [](double v, double inset, int size) {
+        return v > inset && v < size - kHalfPixel ? inset : v;
+    };
+    ax = pullIn(ax, xmax, width_);
+    bx = pullIn(bx, xmax, width_);
+    ay = pullIn(ay, ymax, height_);
+    by = pullIn(by, ymax, height_);
     const double dx = bx - ax;
     const double dy = by - ay;
 

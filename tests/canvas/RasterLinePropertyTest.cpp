@@ -130,16 +130,11 @@ double DistanceToView(const Segment& s, int width, int height) {
     return d;
 }
 
-// A known shortcoming: RasterCanvas pulls the far edges of the view in by 1e-6 before it clips,
-// so an end inside the view but closer than that to the right or bottom edge (possible only where
-// floats are that fine, on views smaller than about 16 pixels) can be clipped away with the rest
-// of its segment. Such ends are not counted as inside until the canvas keeps them; then this
-// becomes 0.
-constexpr double kFarEdgeSlack = 1e-6;
-
-// The pixel an end falls in, when it falls in the view.
+// The pixel an end falls in, when it falls in the view. An end a hair inside the right or
+// bottom edge counts too: the canvas must keep it although it clips against edges pulled in a
+// little.
 bool EndPixel(float x, float y, int width, int height, Pixel& pixel) {
-    if (x >= width - kHalf - kFarEdgeSlack || y >= height - kHalf - kFarEdgeSlack) {
+    if (x >= width - kHalf || y >= height - kHalf) {
         return false;
     }
     const double fx = std::floor(static_cast<double>(x) + kHalf);
