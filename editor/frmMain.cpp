@@ -5,6 +5,7 @@
 #include "CaptionLabel.h"
 #include "Colours.h"
 #include "MsgBox.h"
+#include "NumberText.h"
 #include "PictureBox.h"
 #include "SkipOnError.h"
 #include "mObj.h"
@@ -23,8 +24,6 @@
 #include <QToolButton>
 
 #include <array>
-#include <cmath>
-#include <limits>
 
 namespace {
 
@@ -300,12 +299,7 @@ std::optional<float> frmMain::ReadNumber(const QString& text) {
     locale.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
     const double value = locale.toDouble(text.trimmed(), &ok);
-    // Beyond the largest float plus half its last step a value would round to infinity.
-    const double limit = static_cast<double>(std::numeric_limits<float>::max()) + 0x1p103;
-    if (!ok || !std::isfinite(value) || std::fabs(value) >= limit) {
-        return std::nullopt;
-    }
-    return static_cast<float>(value);
+    return ok ? ::NumberText::ToFloat(value) : std::nullopt;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -57,12 +57,16 @@ std::optional<float> Parse(std::string_view text) {
     double value = 0.0;
     const char* end = text.data() + text.size();
     const auto result = std::from_chars(text.data(), end, value, std::chars_format::general);
-    if (result.ec != std::errc{} || result.ptr != end || !std::isfinite(value)) {
+    if (result.ec != std::errc{} || result.ptr != end) {
         return std::nullopt;
     }
+    return ToFloat(value);
+}
+
+std::optional<float> ToFloat(double value) {
     // Beyond the largest float plus half its last step a value would round to infinity.
     const double limit = static_cast<double>(std::numeric_limits<float>::max()) + 0x1p103;
-    if (std::fabs(value) >= limit) {
+    if (!std::isfinite(value) || std::fabs(value) >= limit) {
         return std::nullopt;
     }
     return static_cast<float>(value);
