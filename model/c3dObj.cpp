@@ -184,21 +184,23 @@ void c3dObj::DrawLeftView(Canvas& pc, uint32_t c, uint32_t p) const {
 // A central projection from an eye 500 pixels in front of the centre onto the plane of absolute
 // depth 0: points nearer the eye spread out from the centre, points behind converge on it.
 void c3dObj::DrawPrespectiveView(Canvas& pc, uint32_t c, uint32_t p) const {
-    const float eye = cz + kEyeDistance;
+    // Depths and quotients in double precision; the divisor is held as a float.
+    const double eye = static_cast<double>(cz) + kEyeDistance;
     DrawView(pc, c, p, [this, eye](const Point3D& pt) {
-        if (eye == 0.0f) {
+        if (eye == 0.0) {
             throw std::overflow_error("the perspective eye lies at depth 0");
         }
-        const float depth = pt.z + cz;
-        const float s = 1.0f - depth / eye;
-        if (s == 0.0f || !std::isfinite(s)) {
+        const double depth = static_cast<double>(pt.z) + cz;
+        const auto s = NumberText::ToFloat(1.0 - depth / eye);
+        if (!s || *s == 0.0f) {
             throw std::overflow_error("a point lies at the depth of the perspective eye");
         }
-        const ViewPos pos{pt.x / s + cx, pt.y / s + cy};
-        if (!std::isfinite(pos.x) || !std::isfinite(pos.y)) {
+        const auto x = NumberText::ToFloat(static_cast<double>(pt.x) / *s + cx);
+        const auto y = NumberText::ToFloat(static_cast<double>(pt.y) / *s + cy);
+        if (!x || !y) {
             throw std::overflow_error("a point's perspective position overflows");
         }
-        return pos;
+        return ViewPos{*x, *y};
     });
 }
 

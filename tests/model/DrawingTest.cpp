@@ -133,8 +133,10 @@ TEST(Drawing, Perspective_DepthZeroMatchesFrontAndNearerPointsSpreadOut) {
     ASSERT_EQ(s.size(), 8u);
     ExpectMarker(s, 0, 130, 80, kYellow);
     ExpectMarker(s, 3, 220, 100, kYellow);
-    const float s3 = 1.0f - 700.0f / 600.0f;
-    ExpectMarker(s, 6, 10 / s3 + 100, 20 / s3 + 100, kYellow);
+    // The divisor is held as a float; the quotient and sum are taken in double precision.
+    const auto s3 = static_cast<float>(1.0 - 700.0 / 600.0);
+    ExpectMarker(s, 6, static_cast<float>(10.0 / s3 + 100), static_cast<float>(20.0 / s3 + 100),
+                 kYellow);
     EXPECT_LT(s[6].x1 + 5, 100.0f); // drawn on the other side of the centre
 }
 
