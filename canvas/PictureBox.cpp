@@ -93,9 +93,13 @@ QPointF PictureBox::drawingAreaPos(const QMouseEvent* event) const {
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event) {
+    const int16_t button = ButtonCode(event->button());
+    if (button == 0) {
+        return; // a button without a code of its own (back, forward) is no press
+    }
     const QPointF pos = drawingAreaPos(event);
-    emit MouseDown(ButtonCode(event->button()), ShiftCode(event->modifiers()),
-                   static_cast<float>(pos.x()), static_cast<float>(pos.y()));
+    emit MouseDown(button, ShiftCode(event->modifiers()), static_cast<float>(pos.x()),
+                   static_cast<float>(pos.y()));
 }
 
 // The second press of a double-click is no new MouseDown: a double-click in the add tool adds

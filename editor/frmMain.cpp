@@ -287,6 +287,12 @@ void frmMain::connectHandlers() {
 // ---------------------------------------------------------------------------------------------
 // Numbers in boxes and labels
 
+// A number in a narrow box, shown from its start so that its sign and first digits are seen.
+void frmMain::ShowNumber(QLineEdit* box, float value) {
+    box->setText(NumberText(value));
+    box->setCursorPosition(0);
+}
+
 // QLocale() is the system locale unless a default was set, as tests do.
 QString frmMain::NumberText(float value) {
     QLocale locale;
@@ -319,9 +325,9 @@ void frmMain::mnuRefresh_Click() {
     picPresp->Cls();
     const c3dObj& model = Obj();
     model.DrawFrontView(*pic, kGreen, kYellow);
-    txtCx->setText(NumberText(model.GetCX()));
-    txtCy->setText(NumberText(model.GetCY()));
-    txtCz->setText(NumberText(model.GetCZ()));
+    ShowNumber(txtCx, model.GetCX());
+    ShowNumber(txtCy, model.GetCY());
+    ShowNumber(txtCz, model.GetCZ());
     // A point the perspective cannot project ends that view only; the others are still drawn.
     if (chkPres->isChecked()) {
         SkipOnError([&] { model.DrawPrespectiveView(*picPresp, kGreen, kYellow); });
@@ -455,9 +461,9 @@ void frmMain::picTop_MouseMove(int16_t Button, int16_t Shift, float X, float Y) 
 // The selected point's stored offsets into txtX, txtY, txtZ; a box whose value cannot be read
 // keeps its text.
 void frmMain::ShowSelectedPoint() {
-    SkipOnError([&] { txtX->setText(NumberText(Obj().GetX(SelectedPoint))); });
-    SkipOnError([&] { txtY->setText(NumberText(Obj().GetY(SelectedPoint))); });
-    SkipOnError([&] { txtZ->setText(NumberText(Obj().GetZ(SelectedPoint))); });
+    SkipOnError([&] { ShowNumber(txtX, Obj().GetX(SelectedPoint)); });
+    SkipOnError([&] { ShowNumber(txtY, Obj().GetY(SelectedPoint)); });
+    SkipOnError([&] { ShowNumber(txtZ, Obj().GetZ(SelectedPoint)); });
 }
 
 void frmMain::ViewMouseDown(const EditView& view, int16_t Button, float X, float Y) {

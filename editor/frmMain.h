@@ -130,6 +130,7 @@ public:
     // Text typed into a box, read with the system locale's conversion; nothing when it is not a
     // number within the float range.
     static std::optional<float> ReadNumber(const QString& text);
+    static void ShowNumber(QLineEdit* box, float value);
 
 private:
     // One of the three editable views: the axes its pointer X and Y stand for (0 x, 1 y, 2 z).

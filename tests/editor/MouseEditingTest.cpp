@@ -295,6 +295,20 @@ TEST_F(MouseEditing, RightOrMiddlePress_RecordsLastXYButNotPressXAndPicksNothing
     EXPECT_TRUE(form->txtCx->text().isEmpty());
 }
 
+TEST_F(MouseEditing, RealBackButtonPress_IsNoPressAtAll) {
+    form->cmdAdd_Click();
+    ClickAt(form->pic, InView(120, 45));
+    ASSERT_EQ(Obj().nPoints(), 1);
+
+    ClickAt(form->pic, InView(300, 200), Qt::BackButton);
+
+    EXPECT_EQ(form->LastX, 120.0f);
+    EXPECT_EQ(form->LastY, 45.0f);
+    // The pointer's move there shows its position; a press would show the triple.
+    EXPECT_EQ(form->mousePos->text(), QStringLiteral("300,200"));
+    EXPECT_EQ(Obj().nPoints(), 1);
+}
+
 TEST_F(MouseEditing, LeftPress_RecordsThePressInThatViewsOwnCoordinates) {
     form->picLeft_MouseDown(1, 0, 300, 200);
     EXPECT_EQ(form->LastX, 300.0f);

@@ -119,6 +119,15 @@ TEST_F(Redraw, Refresh_PointAtTheEyeDepth_StillDrawsTheOtherViews) {
     EXPECT_TRUE(HasColour(form->picTop, 155, 80, kYellow));
 }
 
+TEST_F(Redraw, Refresh_ShowsLongNumbersFromTheirStartInTheNarrowBoxes) {
+    Obj().SetCxyz(-190.2534f, 1234567.0f, 0.3333333f);
+    form->mnuRefresh_Click();
+    for (const QLineEdit* box : {form->txtCx, form->txtCy, form->txtCz}) {
+        EXPECT_EQ(box->cursorPosition(), 0) << box->objectName().toStdString();
+    }
+    EXPECT_EQ(form->txtCx->text(), QStringLiteral("-190.2534"));
+}
+
 TEST_F(Redraw, F5Key_RunsTheRefresh) {
     MakeTriangle();
     form->activateWindow();
