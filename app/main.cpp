@@ -7,12 +7,13 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
-// A termination request (SIGTERM, SIGINT) closes the window like Exit does; the signal handler
-// only writes to a pipe, and the event loop does the rest.
+// A termination request (SIGTERM, SIGINT) closes every window, an open dialog included, and so
+// ends the program; the signal handler only writes to a pipe, and the event loop does the rest.
 int quitPipe[2] = {-1, -1};
 
 void RequestQuit(int /*signal*/) {
@@ -21,12 +22,17 @@ void RequestQuit(int /*signal*/) {
 }
 
 void QuitOnTermination(frmMain& window) {
-    if (pipe(quitPipe) != 0) {
+    if (pipe2(quitPipe, O_NONBLOCK | O_CLOEXEC) != 0) {
         return;
     }
     auto* notifier = new QSocketNotifier(quitPipe[0], QSocketNotifier::Read, &window);
-    QObject::connect(notifier, &QSocketNotifier::activated, &window,
-                     [&window] { window.mnuExit_Click(); });
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [] {
+        // Drained, or the notifier would fire again and again while a dialog holds the program.
+        char bytes[16];
+        while (read(quitPipe[0], bytes, sizeof bytes) > 0) {
+        }
+        QApplication::closeAllWindows();
+    });
     struct sigaction action {};
     action.sa_handler = RequestQuit;
     sigemptyset(&action.sa_mask);
