@@ -2,6 +2,7 @@
 // machine sees the same points.
 #pragma once
 
+#include "SeededRandom.h"
 #include "c3dObj.h"
 
 #include <cmath>
@@ -22,19 +23,7 @@ inline constexpr uint32_t kSeed = 8081;
 inline constexpr double kStep = 5.0;
 inline constexpr double kStepSpread = 1.0;
 
-// Numbers in [lo, hi) from std::mt19937, whose output the standard fixes; the conversion is
-// ours, since the standard's distributions differ between libraries.
-class Random {
-public:
-    explicit Random(uint32_t seed) : engine_(seed) {}
-    double Uniform(double lo, double hi) {
-        constexpr double kUnit = 1.0 / 4294967296.0; // 2^-32
-        return lo + (hi - lo) * (static_cast<double>(engine_()) * kUnit);
-    }
-
-private:
-    std::mt19937 engine_;
-};
+using Random = SeededRandom;
 
 // The centre the window gives a new model: half the width, half the height, a quarter of the
 // width.

@@ -4,6 +4,7 @@
 // segment with both ends inside is an unbroken chain of one pixel per step along its major axis.
 #include "Colours.h"
 #include "RasterCanvas.h"
+#include "SeededRandom.h"
 
 #include <gtest/gtest.h>
 
@@ -50,20 +51,7 @@ std::string Describe(const Segment& s, int width, int height) {
     return out.str();
 }
 
-// Numbers in [lo, hi) from std::mt19937, whose output the standard fixes, so every library
-// generates the same segments.
-class Random {
-public:
-    explicit Random(uint32_t seed) : engine_(seed) {}
-    double Uniform(double lo, double hi) {
-        constexpr double kUnit = 1.0 / 4294967296.0; // 2^-32
-        return lo + (hi - lo) * (static_cast<double>(engine_()) * kUnit);
-    }
-    int Below(int n) { return static_cast<int>(Uniform(0.0, n)); }
-
-private:
-    std::mt19937 engine_;
-};
+using Random = SeededRandom;
 
 // ---- geometry in double precision, from the float ends the canvas receives ----
 
