@@ -2,10 +2,10 @@
 // rotation and scaling, and the file and coordinate commands.
 #include "frmMain.h"
 
+#include "BoxNumber.h"
 #include "CaptionLabel.h"
 #include "Colours.h"
 #include "MsgBox.h"
-#include "NumberText.h"
 #include "PictureBox.h"
 #include "SkipOnError.h"
 #include "mObj.h"
@@ -18,7 +18,6 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QToolButton>
@@ -75,6 +74,10 @@ float StoredOffset(int16_t point, int axis) {
     const c3dObj& model = Obj();
     return axis == 0 ? model.GetX(point) : axis == 1 ? model.GetY(point) : model.GetZ(point);
 }
+
+using BoxNumber::NumberText;
+using BoxNumber::ReadNumber;
+using BoxNumber::ShowNumber;
 
 } // namespace
 
@@ -282,30 +285,6 @@ void frmMain::connectHandlers() {
     connect(lbU, &CaptionLabel::DblClick, this, [this] { mnuFront_Click(); });
     connect(lbLeft, &CaptionLabel::DblClick, this, [this] { mnuLeft_Click(); });
     connect(lbTop, &CaptionLabel::DblClick, this, [this] { mnuTop_Click(); });
-}
-
-// ---------------------------------------------------------------------------------------------
-// Numbers in boxes and labels
-
-// A number in a narrow box, shown from its start so that its sign and first digits are seen.
-void frmMain::ShowNumber(QLineEdit* box, float value) {
-    box->setText(NumberText(value));
-    box->setCursorPosition(0);
-}
-
-// QLocale() is the system locale unless a default was set, as tests do.
-QString frmMain::NumberText(float value) {
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(static_cast<double>(value), 'g', 7);
-}
-
-std::optional<float> frmMain::ReadNumber(const QString& text) {
-    QLocale locale;
-    locale.setNumberOptions(QLocale::RejectGroupSeparator);
-    bool ok = false;
-    const double value = locale.toDouble(text.trimmed(), &ok);
-    return ok ? ::NumberText::ToFloat(value) : std::nullopt;
 }
 
 // ---------------------------------------------------------------------------------------------

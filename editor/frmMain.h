@@ -8,7 +8,6 @@
 #include <QMainWindow>
 
 #include <cstdint>
-#include <optional>
 
 class CaptionLabel;
 class PictureBox;
@@ -123,14 +122,6 @@ public:
     void mnuReset_Click();
     void cmdSet_Click();
     void cmdSetC_Click();
-
-    // A float as the boxes and labels show it: the system locale's general format, at most
-    // seven significant digits, no group separator.
-    static QString NumberText(float value);
-    // Text typed into a box, read with the system locale's conversion; nothing when it is not a
-    // number within the float range.
-    static std::optional<float> ReadNumber(const QString& text);
-    static void ShowNumber(QLineEdit* box, float value);
 
 private:
     // One of the three editable views: the axes its pointer X and Y stand for (0 x, 1 y, 2 z).

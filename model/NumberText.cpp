@@ -2,6 +2,8 @@
 // sets from the environment.
 #include "NumberText.h"
 
+#include "FloatRange.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -60,16 +62,7 @@ std::optional<float> Parse(std::string_view text) {
     if (result.ec != std::errc{} || result.ptr != end) {
         return std::nullopt;
     }
-    return ToFloat(value);
-}
-
-std::optional<float> ToFloat(double value) {
-    // Beyond the largest float plus half its last step a value would round to infinity.
-    const double limit = static_cast<double>(std::numeric_limits<float>::max()) + 0x1p103;
-    if (!std::isfinite(value) || std::fabs(value) >= limit) {
-        return std::nullopt;
-    }
-    return static_cast<float>(value);
+    return NarrowToFloat(value);
 }
 
 } // namespace NumberText

@@ -15,7 +15,4 @@ std::string Format(float value);
 // a float. Empty text, "nan", "inf" and values beyond the float range are not numbers.
 std::optional<float> Parse(std::string_view text);
 
-// A double rounded to a float; nothing for NaN, infinities and values beyond the float range.
-std::optional<float> ToFloat(double value);
-
 } // namespace NumberText

@@ -3,6 +3,7 @@
 
 #include "Canvas.h"
 #include "Colours.h"
+#include "FloatRange.h"
 #include "MsgBox.h"
 #include "NumberText.h"
 #include "SafeWriter.h"
@@ -191,12 +192,12 @@ void c3dObj::DrawPrespectiveView(Canvas& pc, uint32_t c, uint32_t p) const {
             throw std::overflow_error("the perspective eye lies at depth 0");
         }
         const double depth = static_cast<double>(pt.z) + cz;
-        const auto s = NumberText::ToFloat(1.0 - depth / eye);
+        const auto s = NarrowToFloat(1.0 - depth / eye);
         if (!s || *s == 0.0f) {
             throw std::overflow_error("a point lies at the depth of the perspective eye");
         }
-        const auto x = NumberText::ToFloat(static_cast<double>(pt.x) / *s + cx);
-        const auto y = NumberText::ToFloat(static_cast<double>(pt.y) / *s + cy);
+        const auto x = NarrowToFloat(static_cast<double>(pt.x) / *s + cx);
+        const auto y = NarrowToFloat(static_cast<double>(pt.y) / *s + cy);
         if (!x || !y) {
             throw std::overflow_error("a point's perspective position overflows");
         }
