@@ -1,0 +1,39 @@
+// Sorting system errors into the reasons the window words.
+#include "FileError.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+std::string WithLine(const std::string& detail, long line) {
+    return line > 0 ? "line " + std::to_string(line) + ": " + detail : detail;
+}
+
+FileError::Reason ReasonOf(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return FileError::Reason::NotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return FileError::Reason::PermissionDenied;
+    case ENOSPC:
+    case EDQUOT:
+        return FileError::Reason::DiskFull;
+    case EISDIR:
+        return FileError::Reason::IsFolder;
+    default:
+        return FileError::Reason::Other;
+    }
+}
+
+} // namespace
+
+FileError::FileError(Reason reason, const std::string& detail, long line)
+    : std::runtime_error(WithLine(detail, line)), reason_(reason), line_(line) {}
+
+FileError FileError::FromErrno(int error, const std::string& detail) {
+    return FileError(ReasonOf(error), detail + ": " + std::strerror(error));
+}
