@@ -5,6 +5,7 @@
 #include "BoxNumber.h"
 #include "CaptionLabel.h"
 #include "Colours.h"
+#include "FileFailure.h"
 #include "MsgBox.h"
 #include "PictureBox.h"
 #include "SkipOnError.h"
@@ -23,6 +24,7 @@
 #include <QToolButton>
 
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -49,6 +51,9 @@ constexpr double kFontPoints = 8.25;
 constexpr QColor kCaptionColour{0xFF, 0xFF, 0x80};
 
 constexpr const char* kG3dFilter = "G3D File (*.G3D)|*.G3D";
+// A name no file can give a model, as a line ends at its line feed: a model still named so after
+// LoadFileEx was not loaded, the file's first line not being the header.
+constexpr char kNotLoaded = '\n';
 constexpr const char* kAboutText = "Tessaly, written by the Tessaly developers\r\n"
                                    "tessaly-dev@example.org\r\n"
                                    "https://tessaly.example.org";
@@ -396,6 +401,7 @@ void frmMain::SetTool(bool resize, bool add, bool del, bool move, bool rotate, b
 void frmMain::chooseTool(const QString& text, bool resize, bool add, bool del, bool move,
                          bool rotate, bool select) {
     txtSelectedObj->setText(text);
+    txtSelectedObj->setCursorPosition(0); // a long name shows its start
     SetTool(resize, add, del, move, rotate, select);
 }
 
@@ -515,11 +521,13 @@ void frmMain::picTop_KeyDown(int16_t KeyCode, int16_t Shift) {
     KeyRotate(KeyCode, Shift);
 }
 
+// A perspective that cannot project a point is skipped alone: the left and top views are still
+// erased and drawn again, so no old drawing stays under the new one.
 void frmMain::DrawViews(uint32_t c, uint32_t p) {
     const c3dObj& model = Obj();
     model.DrawFrontView(*pic, c, p);
     if (chkPres->isChecked()) {
-        model.DrawPrespectiveView(*picPresp, c, p);
+        SkipOnError([&] { model.DrawPrespectiveView(*picPresp, c, p); });
     }
     if (chkLeft->isChecked()) {
         model.DrawLeftView(*picLeft, c, p);
@@ -533,7 +541,7 @@ void frmMain::DragTransform(int16_t Button, int16_t Shift, float X, float Y) {
     mousePos->setText(NumberText(X) + QLatin1Char(',') + NumberText(Y));
     if (Button == PictureBox::kLeftButton) {
         if (bRotate) {
-            SkipOnError([&] { DrawViews(kBlack, kBlack); });
+            DrawViews(kBlack, kBlack);
             const float aboutY = LastX > X ? kStep : -kStep;
             const float aboutX = LastY > Y ? kStep : -kStep;
             SkipOnError([&] { Obj().RotateXYZ(0, aboutY, 0); });
@@ -543,16 +551,16 @@ void frmMain::DragTransform(int16_t Button, int16_t Shift, float X, float Y) {
             } else if (Shift == kCtrlOnly) {
                 SkipOnError([&] { Obj().RotateXYZ(0, 0, -kStep); });
             }
-            SkipOnError([&] { DrawViews(kGreen, kYellow); });
+            DrawViews(kGreen, kYellow);
         }
         if (bResize) {
-            SkipOnError([&] { DrawViews(kBlack, kBlack); });
+            DrawViews(kBlack, kBlack);
             if (X > PressX) {
                 SkipOnError([&] { Obj().Resize(1); });
             } else if (PressX > X) {
                 SkipOnError([&] { Obj().Resize(-1); });
             }
-            SkipOnError([&] { DrawViews(kGreen, kYellow); });
+            DrawViews(kGreen, kYellow);
         }
     }
     DrawCenter(*pic, *picLeft, *picTop, kBlue);
@@ -563,8 +571,7 @@ void frmMain::KeyRotate(int16_t KeyCode, int16_t /*Shift*/) {
         return;
     }
     DrawCenter(*pic, *picLeft, *picTop, kBlack);
-    // A point the perspective cannot project ends that drawing; the step still goes on.
-    SkipOnError([&] { DrawViews(kBlack, kBlack); });
+    DrawViews(kBlack, kBlack);
     SkipOnError([&] {
         switch (KeyCode) {
         case PictureBox::kKeyUp:
@@ -589,35 +596,70 @@ void frmMain::KeyRotate(int16_t KeyCode, int16_t /*Shift*/) {
             break;
         }
     });
-    SkipOnError([&] { DrawViews(kGreen, kYellow); });
+    DrawViews(kGreen, kYellow);
     DrawCenter(*pic, *picLeft, *picTop, kBlue);
 }
 
 // ---------------------------------------------------------------------------------------------
 // File and coordinate commands
 
-// Any failure ends the command quietly; a cancelled dialog included.
-void frmMain::mnuOpen_Click() {
+// The name chosen in the file dialog; nothing when the dialog was cancelled.
+std::optional<QString> frmMain::AskFileName(CommonDialog::Mode mode) {
+    cdc.CancelError = true;
+    cdc.Filter = QString::fromLatin1(kG3dFilter);
     try {
-        cdc.CancelError = true;
-        cdc.Filter = QString::fromLatin1(kG3dFilter);
-        cdc.ShowOpen();
-        const QString name = cdc.FileName;
-        mnuReset_Click();
-        Obj().LoadFileEx(QFile::encodeName(name).toStdString());
-        mnuRefresh_Click();
-    } catch (const std::exception&) { // NOLINT(bugprone-empty-catch): the command just ends
+        if (mode == CommonDialog::Mode::Open) {
+            cdc.ShowOpen();
+        } else {
+            cdc.ShowSave();
+        }
+    } catch (const DialogCancelled&) {
+        return std::nullopt;
     }
+    return cdc.FileName;
+}
+
+void frmMain::ShowFileFailure(FileCommand command, const QString& file,
+                              const std::exception& error) {
+    MsgBox::Current().Show(FileFailureText(command, file, error).toStdString(),
+                           MsgBox::Icon::Critical, MsgBox::kTitle);
+}
+
+// The file is read into a model of its own first: a failed Open keeps the model, its name, the
+// selection and the views exactly as they were, so a later Save cannot write a partial model
+// over the user's file.
+void frmMain::mnuOpen_Click() {
+    const std::optional<QString> name = AskFileName(CommonDialog::Mode::Open);
+    if (!name) {
+        return;
+    }
+    const c3dObj& model = Obj();
+    c3dObj loaded;
+    loaded.SetCxyz(model.GetCX(), model.GetCY(), model.GetCZ());
+    loaded.ObjName = std::string(1, kNotLoaded);
+    try {
+        loaded.LoadFileEx(QFile::encodeName(*name).toStdString());
+    } catch (const std::exception& error) {
+        ShowFileFailure(FileCommand::Open, *name, error);
+        return;
+    }
+    if (loaded.ObjName == std::string(1, kNotLoaded)) {
+        return; // not a model file: the loader has said so
+    }
+    mnuReset_Click();
+    Obj() = std::move(loaded);
+    mnuRefresh_Click();
 }
 
 void frmMain::mnuSave_Click() {
+    const std::optional<QString> name = AskFileName(CommonDialog::Mode::Save);
+    if (!name) {
+        return;
+    }
     try {
-        cdc.CancelError = true;
-        cdc.Filter = QString::fromLatin1(kG3dFilter);
-        cdc.ShowSave();
-        const QString name = cdc.FileName;
-        Obj().SaveFile(QFile::encodeName(name).toStdString());
-    } catch (const std::exception&) { // NOLINT(bugprone-empty-catch): the command just ends
+        Obj().SaveFile(QFile::encodeName(*name).toStdString());
+    } catch (const std::exception& error) {
+        ShowFileFailure(FileCommand::Save, *name, error);
     }
 }
 
@@ -628,6 +670,8 @@ void frmMain::mnuReset_Click() {
     for (int i = 0; i <= n; ++i) {
         Obj().DeletePoint(static_cast<int16_t>(i));
     }
+    // The selection named a point of the model that is gone; Set Point must not move another.
+    SelectedPoint = -1;
 }
 
 void frmMain::cmdSet_Click() {

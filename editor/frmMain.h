@@ -4,10 +4,13 @@
 #pragma once
 
 #include "CommonDialog.h"
+#include "FileFailure.h"
 
 #include <QMainWindow>
 
 #include <cstdint>
+#include <exception>
+#include <optional>
 
 class CaptionLabel;
 class PictureBox;
@@ -147,7 +150,9 @@ private:
     void ViewMouseMove(const EditView& view, int16_t Button, int16_t Shift, float X, float Y);
     void ShowSelectedPoint();
     void EnlargeAlone(PictureBox* view);
-    void SetOnlyChecked(QCheckBox* box);
+    std::optional<QString> AskFileName(CommonDialog::Mode mode);
+    static void ShowFileFailure(FileCommand command, const QString& file,
+                                const std::exception& error);
 
     EditView front_{};
     EditView left_{};

@@ -8,10 +8,17 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
-#include <cmath>
 #include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -80,10 +87,14 @@ TEST_F(FileOpen, ReplacesTheModelWithTheFilesPointsAroundTheUnchangedCentre) {
     const QString name = File("square.G3D");
     WriteFile(name, kTwoPoints);
     nextChoice = name;
+    form->pic_MouseDown(1, 0, kCx + 150, kCy + 100);
+    ASSERT_EQ(form->SelectedPoint, 1);
 
     form->mnuOpen->trigger();
+    form->cmdSet->click(); // the old selection named no point of the new model
 
     ASSERT_EQ(dialogModes.size(), 1U);
+    EXPECT_EQ(form->SelectedPoint, -1);
     EXPECT_EQ(dialogModes[0], CommonDialog::Mode::Open);
     ExpectOffsets({{10, -20, 5}, {-30, 40, 0}});
     EXPECT_EQ(Obj().ObjName, "square");
@@ -113,60 +124,56 @@ TEST_F(FileOpen, CancelledDialogChangesNothing) {
     EXPECT_TRUE(msgBox.messages.empty());
 }
 
-TEST_F(FileOpen, BadFifthLineKeepsTheFirstTwoPointsAndTheOldDrawingUntilTheNextRedraw) {
-    const QString name = File("broken.G3D");
-    WriteFile(name, "G3DModel\r\nbroken\r\n10,-20,5\r\n-30,40,0\r\n1,2\r\n7,7,7\r\n");
-    nextChoice = name;
-    const Screen screen(*form);
-
-    form->mnuOpen->trigger();
-
-    ExpectOffsets({{10, -20, 5}, {-30, 40, 0}});
-    ExpectScreen(*form, screen);
-    EXPECT_TRUE(msgBox.messages.empty());
-
-    form->mnuRefresh->trigger();
-    ExpectRedrawnFromTheModel(*form);
-}
-
-TEST_F(FileOpen, FileThatCannotBeReadEmptiesTheModelQuietly) {
-    WriteFile(File("empty.G3D"), "");
-    WriteFile(File("header-only.G3D"), "G3DModel\r\n");
-    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("folder.G3D")));
-    for (const char* name : {"missing.G3D", "empty.G3D", "header-only.G3D", "folder.G3D"}) {
-        SCOPED_TRACE(name);
+TEST_F(FileOpen, FailedOpenKeepsTheModelItsNameTheSelectionAndTheViewsAndSaysWhy) {
+    struct Case {
+        const char* name;
+        std::optional<QByteArray> bytes; // nothing: no such file; empty name: a folder
+        const char* says;
+    };
+    const Case cases[] = {
+        {"missing.G3D", std::nullopt, "does not exist"},
+        {"folder.G3D", QByteArray(), "is a folder"},
+        {"empty.G3D", QByteArray(""), "line 1"},
+        {"header-only.G3D", QByteArray("G3DModel\r\n"), "line 2"},
+        {"broken.G3D", QByteArray("G3DModel\r\nb\r\n1,2,3\r\n4,5,6\r\n1,2\r\n7,7,7\r\n"),
+         "line 5: expected three numbers separated by commas"},
+        {"no-header.G3D", QByteArray("g3dmodel\r\npoints\r\n1,2,3\r\n"), nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString name = File(c.name);
+        if (c.bytes && c.bytes->isNull()) {
+            ASSERT_TRUE(QDir(folder.path()).mkdir(QString::fromLatin1(c.name)));
+        } else if (c.bytes) {
+            ASSERT_NO_FATAL_FAILURE(WriteFile(name, *c.bytes));
+        }
         LoadOldModel();
+        form->pic_MouseDown(1, 0, kCx + 150, kCy + 100);
+        ASSERT_EQ(form->SelectedPoint, 1);
+        const c3dObj before = Obj();
         const Screen screen(*form);
-        nextChoice = File(name);
+        msgBox.messages.clear();
+        nextChoice = name;
 
         form->mnuOpen->trigger();
 
-        EXPECT_EQ(Obj().nPoints(), 0);
-        EXPECT_EQ(Obj().GetCX(), kCx);
+        ExpectSameOffsets(before);
+        EXPECT_EQ(Obj().ObjName, "old");
+        EXPECT_EQ(form->SelectedPoint, 1);
         ExpectScreen(*form, screen);
+        ASSERT_EQ(msgBox.messages.size(), 1U);
+        const RecordingMsgBox::Message& shown = msgBox.messages[0];
+        EXPECT_EQ(shown.icon, MsgBox::Icon::Critical);
+        EXPECT_EQ(shown.title, "Tessaly");
+        if (c.says == nullptr) {
+            EXPECT_EQ(shown.text, " Invalid File "); // the loader's own message, and no other
+        } else {
+            EXPECT_NE(shown.text.find(QDir::toNativeSeparators(name).toStdString()),
+                      std::string::npos)
+                << shown.text;
+            EXPECT_NE(shown.text.find(c.says), std::string::npos) << shown.text;
+        }
     }
-    EXPECT_TRUE(msgBox.messages.empty());
-}
-
-TEST_F(FileOpen, FileWithoutTheHeaderShowsInvalidFileOnceAndRedrawsEmptyViews) {
-    const QString name = File("points.G3D");
-    WriteFile(name, "g3dmodel\r\npoints\r\n1,2,3\r\n4,5,6\r\n");
-    nextChoice = name;
-    form->txtCx->setText(QStringLiteral("typed"));
-
-    form->mnuOpen->trigger();
-
-    ASSERT_EQ(msgBox.messages.size(), 1U);
-    EXPECT_EQ(msgBox.messages[0].text, " Invalid File ");
-    EXPECT_EQ(msgBox.messages[0].icon, MsgBox::Icon::Critical);
-    EXPECT_EQ(msgBox.messages[0].title, "Tessaly");
-    EXPECT_EQ(Obj().nPoints(), 0);
-    EXPECT_EQ(Obj().ObjName, "old");
-    EXPECT_TRUE(Blank(form->pic));
-    EXPECT_TRUE(Blank(form->picLeft));
-    EXPECT_TRUE(Blank(form->picTop));
-    EXPECT_TRUE(Blank(form->picPresp));
-    EXPECT_EQ(form->txtCx->text(), QStringLiteral("200"));
 }
 
 TEST_F(FileOpen, SameFileOpenedTwiceHoldsItsPointsOnce) {
@@ -252,25 +259,50 @@ TEST_F(FileSave, CancelledDialogWritesNothing) {
     EXPECT_TRUE(msgBox.messages.empty());
 }
 
-TEST_F(FileSave, FailedSaveLeavesTheExistingFileByteForByte) {
-    const QString name = File("kept.G3D");
+TEST_F(FileSave, FailedSaveLeavesTheExistingFileByteForByteAndSaysWhy) {
     const QByteArray old = "G3DModel\r\nkept\r\n1,2,3\r\n4.5,-6,7e+20\r\n";
-    WriteFile(name, old);
-    // Grown far beyond the float range: such a model cannot be written.
-    for (int i = 0; i < 1000; ++i) {
-        Obj().Resize(1);
+    WriteFile(File("kept.G3D"), old);
+    WriteFile(File("read-only.G3D"), old);
+    QFile::setPermissions(File("read-only.G3D"), QFileDevice::ReadOwner);
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("folder.G3D")));
+    ASSERT_EQ(mkfifo(File("fifo.G3D").toLocal8Bit().constData(), 0600), 0);
+    const QStringList entries = QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden);
+    struct Case {
+        const char* name;
+        bool grownPastTheFloatRange;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"missing/m.G3D", false, "folder does not exist"},
+        {"folder.G3D", false, "is a folder"},
+        {"fifo.G3D", false, "not a regular file"},
+        {"read-only.G3D", false, "ermission denied"},
+        {"kept.G3D", true, "float range"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LoadOldModel();
+        for (int i = 0; c.grownPastTheFloatRange && i < 1000; ++i) {
+            Obj().Resize(1);
+        }
+        const c3dObj before = Obj();
+        msgBox.messages.clear();
+        nextChoice = File(c.name);
+
+        form->mnuSave->trigger();
+
+        ExpectSameOffsets(before);
+        ASSERT_EQ(msgBox.messages.size(), 1U);
+        const std::string& text = msgBox.messages[0].text;
+        EXPECT_NE(text.find(QDir::toNativeSeparators(File(c.name)).toStdString()),
+                  std::string::npos)
+            << text;
+        EXPECT_NE(text.find(c.says), std::string::npos) << text;
+        EXPECT_EQ(msgBox.messages[0].icon, MsgBox::Icon::Critical);
     }
-    ASSERT_TRUE(std::isinf(Obj().GetX(0)));
-    const c3dObj before = Obj();
-    nextChoice = name;
-
-    form->mnuSave->trigger();
-
-    EXPECT_EQ(ReadFile(name), old);
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
-              QStringList{QStringLiteral("kept.G3D")});
-    EXPECT_TRUE(msgBox.messages.empty());
-    EXPECT_EQ(Obj().nPoints(), before.nPoints());
+    EXPECT_EQ(ReadFile(File("kept.G3D")), old);
+    EXPECT_EQ(ReadFile(File("read-only.G3D")), old);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden), entries);
 }
 
 TEST_F(FileDialog, OpenAndSaveAskForG3dFilesAndEndOnCancel) {
@@ -285,8 +317,12 @@ TEST_F(FileDialog, OpenAndSaveAskForG3dFilesAndEndOnCancel) {
         return std::optional<QString>();
     });
 
-    form->mnuOpen->trigger();
-    form->mnuSave->trigger();
+    // Each command sets the dialog up itself rather than relying on what the last one left.
+    for (QAction* command : {form->mnuOpen, form->mnuSave}) {
+        form->cdc.Filter = QStringLiteral("All (*)|*");
+        form->cdc.CancelError = false;
+        command->trigger();
+    }
 
     ASSERT_EQ(shown.size(), 2U);
     for (const Shown& s : shown) {
@@ -298,6 +334,29 @@ TEST_F(FileDialog, OpenAndSaveAskForG3dFilesAndEndOnCancel) {
     EXPECT_EQ(Obj().nPoints(), 3);
     EXPECT_TRUE(
         QDir(folder.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+}
+
+TEST_F(FileDialog, TheRealDialogsOfferTheNameChosenLast) {
+    CommonDialog::SetChooser(nullptr);
+    const QString name = File("last.G3D");
+    WriteFile(name, kTwoPoints);
+    form->cdc.FileName = name;
+    for (QAction* command : {form->mnuOpen, form->mnuSave}) {
+        QStringList offered;
+        // Looks for the dialog once its own event loop runs, then cancels it.
+        std::function<void()> answer = [&] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                offered = dialog->selectedFiles();
+                dialog->reject();
+            } else {
+                QTimer::singleShot(10, answer);
+            }
+        };
+        QTimer::singleShot(0, answer);
+        command->trigger();
+        EXPECT_EQ(offered, QStringList{name}) << command->text().toStdString();
+    }
+    EXPECT_EQ(ReadFile(name), kTwoPoints);
 }
 
 TEST(FileDialogFilter, ListsUpperAndLowerCaseNamesAlike) {
@@ -323,7 +382,7 @@ TEST_F(FileReset, RemovesEveryPointButTheViewsShowThemUntilF5) {
     EXPECT_EQ(Obj().GetCY(), kCy);
     EXPECT_EQ(Obj().GetCZ(), kCz);
     EXPECT_EQ(Obj().ObjName, "old");
-    EXPECT_EQ(form->SelectedPoint, 1);
+    EXPECT_EQ(form->SelectedPoint, -1); // the selected point is gone with the others
     EXPECT_EQ(form->txtX->text(), x);
     ExpectScreen(*form, screen);
 

@@ -38,6 +38,7 @@ TEST_F(Tools, EachToolButton_ShowsItsNameAndSetsOnlyItsOwnFlag) {
         SCOPED_TRACE(tool.name);
         QTest::mouseClick(form.get()->*tool.button, Qt::LeftButton);
         EXPECT_EQ(form->txtSelectedObj->text(), QString::fromLatin1(tool.text));
+        EXPECT_EQ(form->txtSelectedObj->cursorPosition(), 0); // a long name shows its start
         for (bool frmMain::*flag : kFlags) {
             EXPECT_EQ(form.get()->*flag, flag == tool.flag);
         }
