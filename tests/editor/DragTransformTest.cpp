@@ -5,10 +5,14 @@
 #include "ViewPixels.h"
 #include "WindowFixture.h"
 
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
 #include <initializer_list>
+#include <utility>
 
 namespace {
 
@@ -130,6 +134,32 @@ TEST_F(DragRotate, ShiftAloneAddsPlusOneAboutZ_CtrlAloneMinusOne_OtherMasksNone)
         }
         form->pic_MouseMove(1, c.shift, 250, 100);
         ExpectSameOffsets(expected);
+    }
+}
+
+TEST_F(DragRotate, RealModifierKeysReachTheViewEventsAsTheirShiftCodes) {
+    QSignalSpy moves(form->pic, &PictureBox::MouseMove);
+    QSignalSpy keys(form->pic, &PictureBox::KeyDown);
+    const std::pair<Qt::KeyboardModifiers, int> cases[] = {
+        {Qt::NoModifier, 0},
+        {Qt::ShiftModifier, 1},
+        {Qt::ControlModifier, 2},
+        {Qt::AltModifier, 4},
+        {Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier, 7},
+        {Qt::MetaModifier | Qt::KeypadModifier, 0},
+    };
+    for (const auto& [modifiers, shift] : cases) {
+        SCOPED_TRACE(testing::Message() << "modifiers " << modifiers.toInt());
+        const QPointF at(50, 60);
+        QMouseEvent move(QEvent::MouseMove, at, form->pic->mapToGlobal(at), Qt::NoButton,
+                         Qt::LeftButton, modifiers);
+        QApplication::sendEvent(form->pic, &move);
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_Up, modifiers);
+        QApplication::sendEvent(form->pic, &key);
+        ASSERT_FALSE(moves.empty());
+        ASSERT_FALSE(keys.empty());
+        EXPECT_EQ(moves.takeLast().at(1).toInt(), shift);
+        EXPECT_EQ(keys.takeLast().at(1).toInt(), shift);
     }
 }
 

@@ -1,7 +1,11 @@
 // The window at start: layout, nothing drawn, the centre from the front view's drawing area.
 #include "WindowFixture.h"
 
+#include <QFont>
+#include <QPalette>
+#include <QStringList>
 #include <QToolButton>
+#include <QVariant>
 
 using Startup = WindowFixture;
 
@@ -27,12 +31,76 @@ TEST_F(Startup, CentreComesFromTheFrontViewsDrawingArea) {
     EXPECT_EQ(Obj().GetCZ(), 113.25f);
 }
 
-TEST_F(Startup, ViewsStandAtTheirStoredPlaces) {
-    EXPECT_EQ(form->pic->geometry(), QRect(104, 0, 457, 345));
-    EXPECT_EQ(form->picLeft->geometry(), QRect(560, 0, 457, 345));
-    EXPECT_EQ(form->picPresp->geometry(), QRect(560, 344, 457, 345));
-    EXPECT_EQ(form->picTop->geometry(), QRect(104, 344, 457, 345));
-    EXPECT_EQ(form->cmdAdd->geometry(), QRect(16, 168, 33, 33));
+TEST_F(Startup, EveryControlHasItsStoredPlaceTextFontAndTabPlace) {
+    enum Font { Default, Verdana, VerdanaBold };
+    struct Control {
+        const char* name;
+        QRect at; // captions: within their view
+        const char* text;
+        Font font;
+    };
+    // In tab order; the captions take no focus and come last.
+    const Control controls[] = {
+        {"chkLeft", {8, 16, 81, 25}, "Left View", Verdana},
+        {"chkPres", {8, 40, 89, 25}, "Prespective", Verdana},
+        {"chkTop", {8, 64, 81, 25}, "Top View", Verdana},
+        {"txtSelectedObj", {16, 110, 65, 19}, "Point", Default},
+        {"cmdArrow", {16, 136, 33, 33}, "", Default},
+        {"cmdDelete", {48, 136, 33, 33}, "", VerdanaBold},
+        {"cmdAdd", {16, 168, 33, 33}, "", VerdanaBold},
+        {"cmdRotate", {48, 168, 33, 33}, "", Default},
+        {"cmdMove", {16, 200, 33, 33}, "", Default},
+        {"cmdResize", {48, 200, 33, 33}, "", Default},
+        {"txtX", {0, 336, 33, 19}, "", Default},
+        {"txtY", {32, 336, 33, 19}, "", Default},
+        {"txtZ", {64, 336, 33, 19}, "", Default},
+        {"cmdSet", {16, 360, 65, 25}, "Set Point", Default},
+        {"txtCx", {0, 408, 33, 19}, "", Default},
+        {"txtCy", {32, 408, 33, 19}, "", Default},
+        {"txtCz", {64, 408, 33, 19}, "", Default},
+        {"cmdSetC", {16, 432, 65, 25}, "Set Center", Default},
+        {"pic", {104, 0, 457, 345}, "", Default},
+        {"picLeft", {560, 0, 457, 345}, "", Default},
+        {"picPresp", {560, 344, 457, 345}, "", Default},
+        {"picTop", {104, 344, 457, 345}, "", Default},
+        {"lbU", {0, 0, 73, 17}, "Front View", VerdanaBold},
+        {"lbLeft", {0, 0, 65, 17}, "Left View", VerdanaBold},
+        {"LbFront", {0, 0, 121, 17}, "Prespective View", VerdanaBold},
+        {"lbTop", {0, 0, 65, 17}, "Top View", VerdanaBold},
+    };
+    const QFont standard = QApplication::font();
+    QStringList focusable;
+    for (const Control& c : controls) {
+        SCOPED_TRACE(c.name);
+        const auto* widget = form->findChild<QWidget*>(QString::fromLatin1(c.name));
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->geometry(), c.at);
+        if (const QVariant text = widget->property("text"); text.isValid()) {
+            EXPECT_EQ(text.toString(), QString::fromLatin1(c.text));
+        }
+        const QFont font = widget->font();
+        EXPECT_EQ(font.family(), c.font == Default ? standard.family() : QStringLiteral("Verdana"));
+        EXPECT_EQ(font.bold(), c.font == VerdanaBold);
+        if (c.font != Default) {
+            EXPECT_EQ(font.pointSizeF(), 8.25);
+        }
+        if (widget->parentWidget() != form->centralWidget()) { // a caption
+            EXPECT_EQ(widget->palette().color(QPalette::WindowText), QColor(0xFF, 0xFF, 0x80));
+        }
+        if (widget->focusPolicy() & Qt::TabFocus) {
+            focusable << widget->objectName();
+        }
+    }
+    // The focus chain visits the focusable controls in the order of the table.
+    QStringList chain;
+    const QWidget* w = form->chkLeft;
+    do {
+        if (focusable.contains(w->objectName()) && !chain.contains(w->objectName())) {
+            chain << w->objectName();
+        }
+        w = w->nextInFocusChain();
+    } while (w != form->chkLeft);
+    EXPECT_EQ(chain, focusable);
     EXPECT_EQ(form->cmdDelete->toolTip(), QStringLiteral("Delete Point"));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Tessaly"));
     EXPECT_FALSE(form->cmdRotate->icon().isNull());
