@@ -3,7 +3,7 @@
 
 #include <QMouseEvent>
 
-CaptionLabel::CaptionLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
+CaptionLabel::CaptionLabel(QWidget* parent) : QLabel(parent) {}
 
 void CaptionLabel::mousePressEvent(QMouseEvent* event) {
     event->accept();

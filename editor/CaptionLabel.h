@@ -8,7 +8,7 @@ class CaptionLabel : public QLabel {
     Q_OBJECT
 
 public:
-    CaptionLabel(const QString& text, QWidget* parent);
+    explicit CaptionLabel(QWidget* parent = nullptr);
 
 signals:
     void DblClick();

@@ -9,6 +9,7 @@
 #include "MsgBox.h"
 #include "PictureBox.h"
 #include "SkipOnError.h"
+#include "frmMainLayout.h"
 #include "mObj.h"
 
 #include <QAction>
@@ -28,28 +29,6 @@
 
 namespace {
 
-// ---- layout, in pixels ----
-// The smallest client area that shows the views whole, in the grid and enlarged alike; the
-// window starts maximized, and this is its size when it is not.
-constexpr int kClientWidth = 1018;
-constexpr int kClientHeight = 690;
-constexpr QRect kViewFront{104, 0, 457, 345};
-constexpr QRect kViewLeft{560, 0, 457, 345};
-constexpr QRect kViewPresp{560, 344, 457, 345};
-constexpr QRect kViewTop{104, 344, 457, 345};
-constexpr int kGridWidth = 457;
-constexpr int kGridHeight = 345;
-constexpr int kEnlargedWidth = 914;
-constexpr int kEnlargedHeight = 690;
-constexpr int kCaptionHeight = 17;
-constexpr int kToolPanelWidth = 104;
-constexpr QSize kToolIcon{26, 26};
-
-constexpr const char* kFontFamily = "Verdana";
-constexpr double kFontPoints = 8.25;
-// The captions' light yellow, 0x0080FFFF as 0x00BBGGRR.
-constexpr QColor kCaptionColour{0xFF, 0xFF, 0x80};
-
 constexpr const char* kG3dFilter = "G3D File (*.G3D)|*.G3D";
 // A name no file can give a model, as a line ends at its line feed: a model still named so after
 // LoadFileEx was not loaded, the file's first line not being the header.
@@ -63,21 +42,10 @@ constexpr float kStep = 1.0f;
 constexpr int16_t kShiftOnly = 1;
 constexpr int16_t kCtrlOnly = 2;
 
-QFont VerdanaFont(bool bold) {
-    QFont font(QString::fromLatin1(kFontFamily));
-    font.setPointSizeF(kFontPoints);
-    font.setBold(bold);
-    return font;
-}
-
-std::array<float, 3> Centre() {
+// The stored offsets of a point; std::out_of_range when it names no point.
+Point3D StoredOffsets(int16_t point) {
     const c3dObj& model = Obj();
-    return {model.GetCX(), model.GetCY(), model.GetCZ()};
-}
-
-float StoredOffset(int16_t point, int axis) {
-    const c3dObj& model = Obj();
-    return axis == 0 ? model.GetX(point) : axis == 1 ? model.GetY(point) : model.GetZ(point);
+    return {model.GetX(point), model.GetY(point), model.GetZ(point)};
 }
 
 using BoxNumber::NumberText;
@@ -96,200 +64,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), cdc(this) {
     setCentralWidget(client);
     buildControls(client);
     buildMenus();
-    setTabOrder();
-    connectHandlers();
-    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    resize(layout::kClient.width(), layout::kClient.height() + menuBar()->sizeHint().height());
     Form_Load();
-}
-
-// ---------------------------------------------------------------------------------------------
-// Layout
-
-void frmMain::buildControls(QWidget* client) {
-    buildToolPanel(client);
-    buildViews(client);
-}
-
-void frmMain::buildToolPanel(QWidget* client) {
-    auto checkBox = [client](const char* name, const QString& text, QRect at) {
-        auto* box = new QCheckBox(text, client);
-        box->setObjectName(QString::fromLatin1(name));
-        box->setFont(VerdanaFont(false));
-        box->setGeometry(at);
-        return box;
-    };
-    chkLeft = checkBox("chkLeft", QStringLiteral("Left View"), {8, 16, 81, 25});
-    chkPres = checkBox("chkPres", QStringLiteral("Prespective"), {8, 40, 89, 25});
-    chkTop = checkBox("chkTop", QStringLiteral("Top View"), {8, 64, 81, 25});
-
-    auto textBox = [client](const char* name, const QString& text, QRect at) {
-        auto* box = new QLineEdit(text, client);
-        box->setObjectName(QString::fromLatin1(name));
-        box->setGeometry(at);
-        return box;
-    };
-    txtSelectedObj = textBox("txtSelectedObj", QStringLiteral("Point"), {16, 110, 65, 19});
-
-    auto toolButton = [client](const char* name, const char* icon, const char* tip, QRect at,
-                               bool bold) {
-        auto* button = new QToolButton(client);
-        button->setObjectName(QString::fromLatin1(name));
-        button->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(icon))));
-        button->setIconSize(kToolIcon);
-        button->setToolTip(QString::fromLatin1(tip));
-        button->setGeometry(at);
-        if (bold) {
-            button->setFont(VerdanaFont(true));
-        }
-        return button;
-    };
-    cmdArrow = toolButton("cmdArrow", "arrow", "", {16, 136, 33, 33}, false);
-    cmdDelete = toolButton("cmdDelete", "delete", "Delete Point", {48, 136, 33, 33}, true);
-    cmdAdd = toolButton("cmdAdd", "add", "Add Point", {16, 168, 33, 33}, true);
-    cmdRotate = toolButton("cmdRotate", "rotate", "Rotate", {48, 168, 33, 33}, false);
-    cmdMove = toolButton("cmdMove", "move", "Move", {16, 200, 33, 33}, false);
-    cmdResize = toolButton("cmdResize", "resize", "Resize", {48, 200, 33, 33}, false);
-
-    txtX = textBox("txtX", QString(), {0, 336, 33, 19});
-    txtY = textBox("txtY", QString(), {32, 336, 33, 19});
-    txtZ = textBox("txtZ", QString(), {64, 336, 33, 19});
-    cmdSet = new QPushButton(QStringLiteral("Set Point"), client);
-    cmdSet->setObjectName(QStringLiteral("cmdSet"));
-    cmdSet->setGeometry(16, 360, 65, 25);
-    txtCx = textBox("txtCx", QString(), {0, 408, 33, 19});
-    txtCy = textBox("txtCy", QString(), {32, 408, 33, 19});
-    txtCz = textBox("txtCz", QString(), {64, 408, 33, 19});
-    cmdSetC = new QPushButton(QStringLiteral("Set Center"), client);
-    cmdSetC->setObjectName(QStringLiteral("cmdSetC"));
-    cmdSetC->setGeometry(16, 432, 65, 25);
-
-    mousePos = new QLabel(client);
-    mousePos->setObjectName(QStringLiteral("mousePos"));
-    mousePos->setGeometry(0, 472, 97, 17);
-    mousePos->setAutoFillBackground(true);
-    QPalette palette = mousePos->palette();
-    palette.setColor(QPalette::Window, palette.color(QPalette::Base));
-    palette.setColor(QPalette::WindowText, palette.color(QPalette::Text));
-    mousePos->setPalette(palette);
-
-    // Two rules along the top edge of the tool panel, the second over the first.
-    auto rule = [client](const char* name, QPalette::ColorRole role) {
-        auto* line = new QFrame(client);
-        line->setObjectName(QString::fromLatin1(name));
-        line->setGeometry(0, 0, kToolPanelWidth, 1);
-        line->setAutoFillBackground(true);
-        QPalette colours = line->palette();
-        colours.setColor(QPalette::Window, colours.color(role));
-        line->setPalette(colours);
-        return line;
-    };
-    Line1 = rule("Line1", QPalette::WindowText);
-    Line2 = rule("Line2", QPalette::HighlightedText);
-}
-
-void frmMain::buildViews(QWidget* client) {
-    auto view = [client](const char* name, QRect at) {
-        auto* box = new PictureBox(client);
-        box->setObjectName(QString::fromLatin1(name));
-        box->setGeometry(at);
-        box->setFocusPolicy(Qt::StrongFocus);
-        return box;
-    };
-    auto caption = [](PictureBox* box, const char* name, const QString& text, int width) {
-        auto* label = new CaptionLabel(text, box);
-        label->setObjectName(QString::fromLatin1(name));
-        label->setFont(VerdanaFont(true));
-        label->setGeometry(0, 0, width, kCaptionHeight);
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, kCaptionColour);
-        label->setPalette(palette);
-        label->setAttribute(Qt::WA_TranslucentBackground);
-        return label;
-    };
-    pic = view("pic", kViewFront);
-    lbU = caption(pic, "lbU", QStringLiteral("Front View"), 73);
-    picLeft = view("picLeft", kViewLeft);
-    lbLeft = caption(picLeft, "lbLeft", QStringLiteral("Left View"), 65);
-    picPresp = view("picPresp", kViewPresp);
-    LbFront = caption(picPresp, "LbFront", QStringLiteral("Prespective View"), 121);
-    picTop = view("picTop", kViewTop);
-    lbTop = caption(picTop, "lbTop", QStringLiteral("Top View"), 65);
-
-    front_ = {pic, vwFront, 0, 1};
-    left_ = {picLeft, vwLeft, 2, 1};
-    top_ = {picTop, vwTop, 0, 2};
-}
-
-void frmMain::buildMenus() {
-    QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
-    mnuOpen = mnuFile->addAction(QStringLiteral("&Open"));
-    mnuSave = mnuFile->addAction(QStringLiteral("&Save"));
-    mnuFile->addSeparator();
-    mnuRefresh = mnuFile->addAction(QStringLiteral("Refresh"));
-    mnuRefresh->setShortcut(QKeySequence(Qt::Key_F5));
-    mnuReset = mnuFile->addAction(QStringLiteral("&Reset"));
-    mnuFile->addSeparator();
-    mnuExit = mnuFile->addAction(QStringLiteral("E&xit"));
-
-    QMenu* mnuView = menuBar()->addMenu(QStringLiteral("&View"));
-    mnuViewAll = mnuView->addAction(QStringLiteral("&View All"));
-    mnuFront = mnuView->addAction(QStringLiteral("&Front View"));
-    mnuLeft = mnuView->addAction(QStringLiteral("&Left View"));
-    mnuTop = mnuView->addAction(QStringLiteral("&Top View"));
-
-    mnuAbout = menuBar()->addAction(QStringLiteral("&About"));
-}
-
-void frmMain::setTabOrder() {
-    const QWidget* order[] = {chkLeft, chkPres,   chkTop,   txtSelectedObj, cmdArrow, cmdDelete,
-                              cmdAdd,  cmdRotate, cmdMove,  cmdResize,      txtX,     txtY,
-                              txtZ,    cmdSet,    txtCx,    txtCy,          txtCz,    cmdSetC,
-                              pic,     picLeft,   picPresp, picTop};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
-        QWidget::setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
-    }
-}
-
-void frmMain::connectHandlers() {
-    connect(mnuOpen, &QAction::triggered, this, [this] { mnuOpen_Click(); });
-    connect(mnuSave, &QAction::triggered, this, [this] { mnuSave_Click(); });
-    connect(mnuRefresh, &QAction::triggered, this, [this] { mnuRefresh_Click(); });
-    connect(mnuReset, &QAction::triggered, this, [this] { mnuReset_Click(); });
-    connect(mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
-    connect(mnuViewAll, &QAction::triggered, this, [this] { mnuViewAll_Click(); });
-    connect(mnuFront, &QAction::triggered, this, [this] { mnuFront_Click(); });
-    connect(mnuLeft, &QAction::triggered, this, [this] { mnuLeft_Click(); });
-    connect(mnuTop, &QAction::triggered, this, [this] { mnuTop_Click(); });
-    connect(mnuAbout, &QAction::triggered, this, [this] { mnuAbout_Click(); });
-
-    // toggled fires on every change of the value, from the user or from code, and not when
-    // code sets the value the box already has.
-    connect(chkLeft, &QCheckBox::toggled, this, [this] { chkLeft_Click(); });
-    connect(chkPres, &QCheckBox::toggled, this, [this] { chkPres_Click(); });
-    connect(chkTop, &QCheckBox::toggled, this, [this] { chkTop_Click(); });
-
-    connect(cmdArrow, &QToolButton::clicked, this, [this] { cmdArrow_Click(); });
-    connect(cmdAdd, &QToolButton::clicked, this, [this] { cmdAdd_Click(); });
-    connect(cmdDelete, &QToolButton::clicked, this, [this] { cmdDelete_Click(); });
-    connect(cmdMove, &QToolButton::clicked, this, [this] { cmdMove_Click(); });
-    connect(cmdRotate, &QToolButton::clicked, this, [this] { cmdRotate_Click(); });
-    connect(cmdResize, &QToolButton::clicked, this, [this] { cmdResize_Click(); });
-    connect(cmdSet, &QPushButton::clicked, this, [this] { cmdSet_Click(); });
-    connect(cmdSetC, &QPushButton::clicked, this, [this] { cmdSetC_Click(); });
-
-    connect(pic, &PictureBox::MouseDown, this, &frmMain::pic_MouseDown);
-    connect(picLeft, &PictureBox::MouseDown, this, &frmMain::picLeft_MouseDown);
-    connect(picTop, &PictureBox::MouseDown, this, &frmMain::picTop_MouseDown);
-    connect(pic, &PictureBox::MouseMove, this, &frmMain::pic_MouseMove);
-    connect(picLeft, &PictureBox::MouseMove, this, &frmMain::picLeft_MouseMove);
-    connect(picTop, &PictureBox::MouseMove, this, &frmMain::picTop_MouseMove);
-    connect(pic, &PictureBox::KeyDown, this, &frmMain::pic_KeyDown);
-    connect(picLeft, &PictureBox::KeyDown, this, &frmMain::picLeft_KeyDown);
-    connect(picTop, &PictureBox::KeyDown, this, &frmMain::picTop_KeyDown);
-
-    connect(lbU, &CaptionLabel::DblClick, this, [this] { mnuFront_Click(); });
-    connect(lbLeft, &CaptionLabel::DblClick, this, [this] { mnuLeft_Click(); });
-    connect(lbTop, &CaptionLabel::DblClick, this, [this] { mnuTop_Click(); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -339,11 +115,11 @@ void frmMain::mnuViewAll_Click() {
     picLeft->setVisible(true);
     picTop->setVisible(true);
     picPresp->setVisible(true);
-    pic->resize(pic->width(), kGridHeight);
-    pic->resize(kGridWidth, pic->height());
-    picLeft->setGeometry(pic->width() + pic->x(), 0, kGridWidth, kGridHeight);
-    picTop->setGeometry(pic->x(), pic->height(), kGridWidth, kGridHeight);
-    picPresp->setGeometry(picLeft->x(), pic->height(), kGridWidth, kGridHeight);
+    pic->resize(pic->width(), layout::kView.height());
+    pic->resize(layout::kView.width(), pic->height());
+    picLeft->setGeometry({{pic->width() + pic->x(), 0}, layout::kView});
+    picTop->setGeometry({{pic->x(), pic->height()}, layout::kView});
+    picPresp->setGeometry({{picLeft->x(), pic->height()}, layout::kView});
     mnuRefresh_Click();
 }
 
@@ -356,8 +132,8 @@ void frmMain::mnuFront_Click() {
     chkTop->setChecked(false);
     picPresp->setVisible(false);
     chkPres->setChecked(false);
-    pic->resize(kEnlargedWidth, pic->height());
-    pic->resize(pic->width(), kEnlargedHeight);
+    pic->resize(layout::kEnlargedView.width(), pic->height());
+    pic->resize(pic->width(), layout::kEnlargedView.height());
 }
 
 void frmMain::mnuLeft_Click() {
@@ -375,7 +151,7 @@ void frmMain::EnlargeAlone(PictureBox* view) {
     chkTop->setChecked(view == picTop);
     picPresp->setVisible(false);
     chkPres->setChecked(false);
-    view->setGeometry(pic->x(), 0, kEnlargedWidth, kEnlargedHeight);
+    view->setGeometry({{pic->x(), 0}, layout::kEnlargedView});
 }
 
 void frmMain::mnuAbout_Click() {
@@ -425,22 +201,22 @@ void frmMain::cmdResize_Click() {
 }
 
 void frmMain::pic_MouseDown(int16_t Button, int16_t /*Shift*/, float X, float Y) {
-    ViewMouseDown(front_, Button, X, Y);
+    ViewMouseDown(*pic, vwFront, Button, X, Y);
 }
 void frmMain::picLeft_MouseDown(int16_t Button, int16_t /*Shift*/, float X, float Y) {
-    ViewMouseDown(left_, Button, X, Y);
+    ViewMouseDown(*picLeft, vwLeft, Button, X, Y);
 }
 void frmMain::picTop_MouseDown(int16_t Button, int16_t /*Shift*/, float X, float Y) {
-    ViewMouseDown(top_, Button, X, Y);
+    ViewMouseDown(*picTop, vwTop, Button, X, Y);
 }
 void frmMain::pic_MouseMove(int16_t Button, int16_t Shift, float X, float Y) {
-    ViewMouseMove(front_, Button, Shift, X, Y);
+    ViewMouseMove(vwFront, Button, Shift, X, Y);
 }
 void frmMain::picLeft_MouseMove(int16_t Button, int16_t Shift, float X, float Y) {
-    ViewMouseMove(left_, Button, Shift, X, Y);
+    ViewMouseMove(vwLeft, Button, Shift, X, Y);
 }
 void frmMain::picTop_MouseMove(int16_t Button, int16_t Shift, float X, float Y) {
-    ViewMouseMove(top_, Button, Shift, X, Y);
+    ViewMouseMove(vwTop, Button, Shift, X, Y);
 }
 
 // The selected point's stored offsets into txtX, txtY, txtZ; a box whose value cannot be read
@@ -451,23 +227,24 @@ void frmMain::ShowSelectedPoint() {
     SkipOnError([&] { ShowNumber(txtZ, Obj().GetZ(SelectedPoint)); });
 }
 
-void frmMain::ViewMouseDown(const EditView& view, int16_t Button, float X, float Y) {
+void frmMain::ViewMouseDown(PictureBox& view, int16_t code, int16_t Button, float X, float Y) {
+    const ViewAxes axes = *AxesOf(code);
+    const Point3D centre = Centre();
     if (Button == PictureBox::kLeftButton) {
         SkipOnError([&] {
-            const std::array<float, 3> c = Centre();
-            SelectedPoint =
-                Obj().SelectPoint(*view.box, X - c[static_cast<std::size_t>(view.across)],
-                                  Y - c[static_cast<std::size_t>(view.down)], view.code);
+            SelectedPoint = Obj().SelectPoint(view, X - Along(centre, axes.across),
+                                              Y - Along(centre, axes.down), code);
         });
         if (SelectedPoint != -1) {
             ShowSelectedPoint();
             SkipOnError([&] { Obj().SelectInAllView(*pic, *picLeft, *picTop, SelectedPoint); });
         }
     }
-    std::array<float, 3> pressed{0.0f, 0.0f, 0.0f};
-    pressed[static_cast<std::size_t>(view.across)] = X;
-    pressed[static_cast<std::size_t>(view.down)] = Y;
-    AddOrDeleteAt(Button, pressed[0], pressed[1], pressed[2]);
+    // The axis the view does not show is pressed at 0.
+    Point3D pressed;
+    Along(pressed, axes.across) = X;
+    Along(pressed, axes.down) = Y;
+    AddOrDeleteAt(Button, pressed.x, pressed.y, pressed.z);
     LastX = X;
     LastY = Y;
     if (Button == PictureBox::kLeftButton) {
@@ -490,19 +267,21 @@ void frmMain::AddOrDeleteAt(int16_t Button, float x, float y, float z) {
     }
 }
 
-void frmMain::ViewMouseMove(const EditView& view, int16_t Button, int16_t Shift, float X, float Y) {
+void frmMain::ViewMouseMove(int16_t code, int16_t Button, int16_t Shift, float X, float Y) {
     DragTransform(Button, Shift, X, Y);
     if (Button != PictureBox::kLeftButton || !bMove || SelectedPoint == -1) {
         return;
     }
     // The two shown coordinates jump under the pointer; the hidden one keeps its place.
     SkipOnError([&] {
-        const auto hidden = static_cast<std::size_t>(3 - view.across - view.down);
-        std::array<float, 3> target{};
-        target[hidden] = StoredOffset(SelectedPoint, static_cast<int>(hidden)) + Centre()[hidden];
-        target[static_cast<std::size_t>(view.across)] = X;
-        target[static_cast<std::size_t>(view.down)] = Y;
-        Obj().SetXYZ(SelectedPoint, target[0], target[1], target[2]);
+        const ViewAxes axes = *AxesOf(code);
+        const Axis hidden = HiddenAxis(axes);
+        Point3D target;
+        Along(target, hidden) =
+            Along(StoredOffsets(SelectedPoint), hidden) + Along(Centre(), hidden);
+        Along(target, axes.across) = X;
+        Along(target, axes.down) = Y;
+        Obj().SetXYZ(SelectedPoint, target.x, target.y, target.z);
     });
     ShowSelectedPoint();
     mnuRefresh_Click();

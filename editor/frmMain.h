@@ -127,34 +127,20 @@ public:
     void cmdSetC_Click();
 
 private:
-    // One of the three editable views: the axes its pointer X and Y stand for (0 x, 1 y, 2 z).
-    struct EditView {
-        PictureBox* box;
-        int16_t code;
-        int across;
-        int down;
-    };
-
+    // The stored layout and the menus, with their handlers connected.
     void buildControls(QWidget* client);
-    void buildToolPanel(QWidget* client);
-    void buildViews(QWidget* client);
     void buildMenus();
-    void setTabOrder();
-    void connectHandlers();
 
     void SetTool(bool resize, bool add, bool del, bool move, bool rotate, bool select);
     void chooseTool(const QString& text, bool resize, bool add, bool del, bool move, bool rotate,
                     bool select);
     void AddOrDeleteAt(int16_t Button, float x, float y, float z);
-    void ViewMouseDown(const EditView& view, int16_t Button, float X, float Y);
-    void ViewMouseMove(const EditView& view, int16_t Button, int16_t Shift, float X, float Y);
+    // A press or move in the flat view of the given code, read on that view's two axes.
+    void ViewMouseDown(PictureBox& view, int16_t code, int16_t Button, float X, float Y);
+    void ViewMouseMove(int16_t code, int16_t Button, int16_t Shift, float X, float Y);
     void ShowSelectedPoint();
     void EnlargeAlone(PictureBox* view);
     std::optional<QString> AskFileName(CommonDialog::Mode mode);
     static void ShowFileFailure(FileCommand command, const QString& file,
                                 const std::exception& error);
-
-    EditView front_{};
-    EditView left_{};
-    EditView top_{};
 };

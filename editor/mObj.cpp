@@ -3,6 +3,8 @@
 
 #include "Canvas.h"
 
+#include <utility>
+
 namespace {
 
 constexpr float kCrossHalf = 5.0f;
@@ -19,12 +21,19 @@ c3dObj& Obj() {
     return model;
 }
 
-void DrawCenter(Canvas& front, Canvas& left, Canvas& top, uint32_t c) {
+Point3D Centre() {
     const c3dObj& model = Obj();
+    return {model.GetCX(), model.GetCY(), model.GetCZ()};
+}
+
+void DrawCenter(Canvas& front, Canvas& left, Canvas& top, uint32_t c) {
     front.ForeColor(c);
     left.ForeColor(c);
     top.ForeColor(c);
-    Cross(front, model.GetCX(), model.GetCY());
-    Cross(left, model.GetCZ(), model.GetCY());
-    Cross(top, model.GetCX(), model.GetCZ());
+    const Point3D centre = Centre();
+    for (auto [view, axes] : {std::pair<Canvas&, ViewAxes>{front, kFrontAxes},
+                              std::pair<Canvas&, ViewAxes>{left, kLeftAxes},
+                              std::pair<Canvas&, ViewAxes>{top, kTopAxes}}) {
+        Cross(view, Along(centre, axes.across), Along(centre, axes.down));
+    }
 }

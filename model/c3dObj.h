@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Point3D.h"
+#include "ViewAxes.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,11 +11,6 @@
 #include <vector>
 
 class Canvas;
-
-// View codes for SelectPoint; the perspective view has none.
-inline constexpr int16_t vwFront = 1;
-inline constexpr int16_t vwLeft = 2;
-inline constexpr int16_t vwTop = 3;
 
 // Failures are exceptions, and a failing call leaves the model as it was:
 //  - an index outside the list: std::out_of_range;
