@@ -9,11 +9,13 @@ class QLineEdit;
 
 namespace BoxNumber {
 
-// A float as the boxes and labels show it: the system locale's general format, at most seven
-// significant digits, no group separator.
+// A float as the boxes and labels show it: at most seven significant digits in the shorter of the
+// fixed and exponent forms, ASCII digits and minus, the system locale's decimal separator, no
+// group separator, an "E" exponent: -226.5, 1,234568E+07.
 QString NumberText(float value);
-// Text typed into a box, read with the system locale's conversion; nothing when it is not a
-// number within the float range.
+// Text typed into a box: what NumberText writes, or the system locale's own digits, signs,
+// U+2212 minus, decimal separator and exponent form, blanks allowed around it. Values too small
+// for a float read as zero; nothing when the text is not a number within the float range.
 std::optional<float> ReadNumber(const QString& text);
 // A number in a narrow box, shown from its start so that its sign and first digits are seen.
 void ShowNumber(QLineEdit* box, float value);

@@ -1,12 +1,16 @@
 // Set Point and Set Center: the boxes read as absolute coordinates in the default locale, text
-// that is not a float leaving the model as it was, and the redraw that follows in every case.
+// that is not a float leaving the model as it was, and the redraw that follows in every case; what
+// the window writes into the boxes reads back in every locale.
+#include "BoxNumber.h"
 #include "ModelChecks.h"
 #include "WindowFixture.h"
 
 #include <QLocale>
 #include <QPushButton>
 
+#include <algorithm>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -196,16 +200,21 @@ TEST_F(CoordSetCenter, CentreAsTheRedrawWroteItReadsBackUnchanged) {
                                 {1e30f, -1e30f, 0.0f},
                                 {12345670.0f, -2.5e-7f, -0.0f},
                                 {3e38f, -1.5f, 0.125f}};
-    for (const auto& c : centres) {
-        Obj().SetCxyz(c[0], c[1], c[2]);
-        form->mnuRefresh->trigger();
-        SCOPED_TRACE(form->txtCx->text().toStdString() + " " + form->txtCy->text().toStdString() +
-                     " " + form->txtCz->text().toStdString());
-        Obj().SetCxyz(1, 2, 3);
+    // Hebrew marks its minus as left-to-right, Swedish writes U+2212 and "×10^".
+    for (const QLocale::Language language : {QLocale::English, QLocale::Hebrew, QLocale::Swedish}) {
+        const DefaultLocale locale{QLocale(language)};
+        for (const auto& c : centres) {
+            Obj().SetCxyz(c[0], c[1], c[2]);
+            form->mnuRefresh->trigger();
+            SCOPED_TRACE(form->txtCx->text().toStdString() + " " +
+                         form->txtCy->text().toStdString() + " " +
+                         form->txtCz->text().toStdString());
+            Obj().SetCxyz(1, 2, 3);
 
-        form->cmdSetC->click();
+            form->cmdSetC->click();
 
-        ExpectCentre(c[0], c[1], c[2]);
+            ExpectCentre(c[0], c[1], c[2]);
+        }
     }
 }
 
@@ -244,5 +253,57 @@ TEST_F(CoordSetCenter, GermanLocaleRefusesNanInfAndValuesBeyondTheFloatRange) {
         TypeCentre(QString::fromLatin1(bad), QStringLiteral("1"), QStringLiteral("1"));
         form->cmdSetC->click();
         ExpectCentre(kCx, kCy, kCz);
+    }
+}
+
+// What the boxes show, in every locale Qt knows: visible characters only, an ASCII minus, and
+// text that reads back to the same float.
+TEST(CoordBoxNumber, TextTheWindowWritesReadsBackInEveryLocale) {
+    const float values[] = {-226.5f, -2.5e-7f, -std::numeric_limits<float>::denorm_min(),
+                            1.5e30f, -3.4e38f, 0.0f};
+    // isPrint() is false for format characters such as the direction marks.
+    const auto visible = [](char32_t c) { return QChar::isPrint(c) && c != U'\u2212'; };
+    const auto fails = [&](float value) {
+        const QString text = BoxNumber::NumberText(value);
+        const QList<uint> codes = text.toUcs4();
+        return !std::all_of(codes.begin(), codes.end(), visible) ||
+               BoxNumber::ReadNumber(text) != value;
+    };
+    QStringList failing;
+    for (const QLocale& locale : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript,
+                                                          QLocale::AnyTerritory)) {
+        const DefaultLocale scope(locale);
+        const auto* bad = std::find_if(std::begin(values), std::end(values), fails);
+        if (bad != std::end(values)) {
+            failing << locale.bcp47Name() + QLatin1Char(' ') + BoxNumber::NumberText(*bad);
+        }
+    }
+    EXPECT_TRUE(failing.isEmpty()) << failing.size() << ": " << failing.join(u", ").toStdString();
+}
+
+// The locale's own forms a person types, invisible direction marks, group separators refused,
+// and values too small for a float read as zero.
+TEST(CoordBoxNumber, TypedLocaleFormsAreRead) {
+    const struct {
+        QLocale::Language language;
+        const char* typed;
+        std::optional<float> value;
+    } cases[] = {
+        {QLocale::Swedish, " \u22121,5 ", -1.5f},
+        {QLocale::Swedish, "2,5\u00D710^\u22123", 2.5e-3f},
+        {QLocale::Swedish, "1\u00A0000", std::nullopt},
+        {QLocale::Persian, "\u200E\u2212\u06F1\u066B\u06F5\u00D7\u06F1\u06F0^\u06F2", -150.0f},
+        {QLocale::Arabic, "\u061C-\u0662\u066B\u0665", -2.5f},
+        {QLocale::English, "\u200E-1.5E\u200E-20", -1.5e-20f},
+        {QLocale::German, "1.000", std::nullopt},
+        {QLocale::English, "1e-50", 0.0f},
+        {QLocale::English, "-1E-400", 0.0f},
+        {QLocale::English, "1e400", std::nullopt},
+        {QLocale::Swedish, "1\u00D710^\u2212400", 0.0f},
+        {QLocale::German, "1,5e-50", 0.0f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const DefaultLocale scope{QLocale(c.language)};
+        EXPECT_EQ(BoxNumber::ReadNumber(QString::fromUtf8(c.typed)), c.value);
     }
 }
