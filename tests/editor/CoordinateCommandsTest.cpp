@@ -295,6 +295,7 @@ TEST(CoordBoxNumber, TypedLocaleFormsAreRead) {
         {QLocale::Persian, "\u200E\u2212\u06F1\u066B\u06F5\u00D7\u06F1\u06F0^\u06F2", -150.0f},
         {QLocale::Arabic, "\u061C-\u0662\u066B\u0665", -2.5f},
         {QLocale::English, "\u200E-1.5E\u200E-20", -1.5e-20f},
+        {QLocale::English, "\u22122", -2.0f},
         {QLocale::German, "1.000", std::nullopt},
         {QLocale::English, "1e-50", 0.0f},
         {QLocale::English, "-1E-400", 0.0f},
@@ -306,4 +307,10 @@ TEST(CoordBoxNumber, TypedLocaleFormsAreRead) {
         const DefaultLocale scope{QLocale(c.language)};
         EXPECT_EQ(BoxNumber::ReadNumber(QString::fromUtf8(c.typed)), c.value);
     }
+    // Mantissas long enough to leave the double range on their own.
+    const DefaultLocale english{QLocale(QLocale::English)};
+    const QString zeros(400, QLatin1Char('0'));
+    EXPECT_EQ(BoxNumber::ReadNumber(QStringLiteral("0.") + zeros + QLatin1Char('1')), 0.0f);
+    EXPECT_EQ(BoxNumber::ReadNumber(QLatin1Char('1') + zeros + QStringLiteral("e-9")),
+              std::nullopt);
 }
