@@ -24,7 +24,8 @@
 #include <QPushButton>
 #include <QToolButton>
 
-#include <array>
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -37,10 +38,19 @@ constexpr const char* kAboutText = "Tessaly, written by the Tessaly developers\r
                                    "tessaly-dev@example.org\r\n"
                                    "https://tessaly.example.org";
 
-// Degrees per rotation step, and the Shift values that add a turn about z.
+// Degrees per rotation step.
 constexpr float kStep = 1.0f;
-constexpr int16_t kShiftOnly = 1;
-constexpr int16_t kCtrlOnly = 2;
+
+// The turn each key gives, in degrees about x, y and z; other keys give none.
+struct KeyTurn {
+    int16_t key;
+    float x, y, z;
+};
+constexpr KeyTurn kKeyTurns[] = {
+    {PictureBox::kKeyUp, kStep, 0, 0},    {PictureBox::kKeyDown, -kStep, 0, 0},
+    {PictureBox::kKeyLeft, 0, kStep, 0},  {PictureBox::kKeyRight, 0, -kStep, 0},
+    {PictureBox::kKeyShift, 0, 0, kStep}, {PictureBox::kKeyCtrl, 0, 0, -kStep},
+};
 
 // The stored offsets of a point; std::out_of_range when it names no point.
 Point3D StoredOffsets(int16_t point) {
@@ -323,21 +333,21 @@ void frmMain::DragTransform(int16_t Button, int16_t Shift, float X, float Y) {
             DrawViews(kBlack, kBlack);
             const float aboutY = LastX > X ? kStep : -kStep;
             const float aboutX = LastY > Y ? kStep : -kStep;
-            SkipOnError([&] { Obj().RotateXYZ(0, aboutY, 0); });
-            SkipOnError([&] { Obj().RotateXYZ(aboutX, 0, 0); });
-            if (Shift == kShiftOnly) {
-                SkipOnError([&] { Obj().RotateXYZ(0, 0, kStep); });
-            } else if (Shift == kCtrlOnly) {
-                SkipOnError([&] { Obj().RotateXYZ(0, 0, -kStep); });
+            Obj().RotateXYZ(0, aboutY, 0);
+            Obj().RotateXYZ(aboutX, 0, 0);
+            if (Shift == PictureBox::kShiftMask) { // Shift alone
+                Obj().RotateXYZ(0, 0, kStep);
+            } else if (Shift == PictureBox::kCtrlMask) { // Ctrl alone
+                Obj().RotateXYZ(0, 0, -kStep);
             }
             DrawViews(kGreen, kYellow);
         }
         if (bResize) {
             DrawViews(kBlack, kBlack);
             if (X > PressX) {
-                SkipOnError([&] { Obj().Resize(1); });
+                Obj().Resize(1);
             } else if (PressX > X) {
-                SkipOnError([&] { Obj().Resize(-1); });
+                Obj().Resize(-1);
             }
             DrawViews(kGreen, kYellow);
         }
@@ -351,30 +361,11 @@ void frmMain::KeyRotate(int16_t KeyCode, int16_t /*Shift*/) {
     }
     DrawCenter(*pic, *picLeft, *picTop, kBlack);
     DrawViews(kBlack, kBlack);
-    SkipOnError([&] {
-        switch (KeyCode) {
-        case PictureBox::kKeyUp:
-            Obj().RotateXYZ(kStep, 0, 0);
-            break;
-        case PictureBox::kKeyDown:
-            Obj().RotateXYZ(-kStep, 0, 0);
-            break;
-        case PictureBox::kKeyLeft:
-            Obj().RotateXYZ(0, kStep, 0);
-            break;
-        case PictureBox::kKeyRight:
-            Obj().RotateXYZ(0, -kStep, 0);
-            break;
-        case PictureBox::kKeyShift:
-            Obj().RotateXYZ(0, 0, kStep);
-            break;
-        case PictureBox::kKeyCtrl:
-            Obj().RotateXYZ(0, 0, -kStep);
-            break;
-        default:
-            break;
-        }
-    });
+    const auto turn = std::find_if(std::begin(kKeyTurns), std::end(kKeyTurns),
+                                   [KeyCode](const KeyTurn& t) { return t.key == KeyCode; });
+    if (turn != std::end(kKeyTurns)) {
+        Obj().RotateXYZ(turn->x, turn->y, turn->z);
+    }
     DrawViews(kGreen, kYellow);
     DrawCenter(*pic, *picLeft, *picTop, kBlue);
 }
