@@ -161,8 +161,10 @@ std::optional<float> ReadNumber(const QString& text) {
 }
 
 void ShowNumber(QLineEdit* box, float value) {
-    box->setText(NumberText(value));
+    const QString text = NumberText(value);
+    box->setText(text);
     box->setCursorPosition(0);
+    box->setToolTip(text); // the whole number, where the box shows only its start
 }
 
 } // namespace BoxNumber

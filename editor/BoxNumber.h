@@ -17,7 +17,8 @@ QString NumberText(float value);
 // U+2212 minus, decimal separator and exponent form, blanks allowed around it. Values too small
 // for a float read as zero; nothing when the text is not a number within the float range.
 std::optional<float> ReadNumber(const QString& text);
-// A number in a narrow box, shown from its start so that its sign and first digits are seen.
+// A number in a narrow box, shown from its start so that its sign and first digits are seen,
+// and whole in the box's tooltip.
 void ShowNumber(QLineEdit* box, float value);
 
 } // namespace BoxNumber

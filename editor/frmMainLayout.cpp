@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QFont>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QIcon>
 #include <QKeySequence>
@@ -18,11 +19,14 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include <algorithm>
+#include <iterator>
 #include <type_traits>
 
 namespace {
 
-enum class Font { Standard, Verdana, VerdanaBold };
+// Number: a compact font that shows a number of up to six characters whole in its narrow box.
+enum class Font { Standard, Verdana, VerdanaBold, Number };
 
 constexpr const char* kFontFamily = "Verdana";
 constexpr double kFontPoints = 8.25;
@@ -54,11 +58,54 @@ struct Control {
     Key keyDown = nullptr;
 };
 
-QFont FontOf(Font font) {
+// The widest numbers of up to six characters a number box must show whole.
+constexpr const char* kWidestNumbers[] = {"-888.8", "-8E+08", "888888"};
+// A line edit keeps this many pixels free on each side of its text, frame or not.
+constexpr int kLineEditInnerMargin = 2;
+// The tallest text a number box holds without clipping, and the smallest still readable.
+constexpr int kNumberPixelsMax = 15;
+constexpr int kNumberPixelsMin = 6;
+
+QFont VerdanaFont(bool bold) {
     QFont verdana(QString::fromLatin1(kFontFamily));
     verdana.setPointSizeF(kFontPoints);
-    verdana.setBold(font == Font::VerdanaBold);
+    verdana.setBold(bold);
     return verdana;
+}
+
+bool NumbersFit(const QFont& font, int room) {
+    const QFontMetrics metrics(font);
+    return std::all_of(std::begin(kWidestNumbers), std::end(kWidestNumbers), [&](const char* n) {
+        return metrics.horizontalAdvance(QString::fromLatin1(n)) <= room;
+    });
+}
+
+// A flat box without inner margins and the largest font in which the widest numbers fit.
+void FitNumbers(QLineEdit* box) {
+    box->setFrame(false);
+    box->setTextMargins(0, 0, 0, 0);
+    const int room = box->width() - 2 * kLineEditInnerMargin;
+    QFont font = box->font();
+    int pixels = kNumberPixelsMax;
+    font.setPixelSize(pixels);
+    while (pixels > kNumberPixelsMin && !NumbersFit(font, room)) {
+        font.setPixelSize(--pixels);
+    }
+    box->setFont(font);
+}
+
+void ApplyFont(QWidget* widget, Font font) {
+    switch (font) {
+    case Font::Standard:
+        break;
+    case Font::Verdana:
+    case Font::VerdanaBold:
+        widget->setFont(VerdanaFont(font == Font::VerdanaBold));
+        break;
+    case Font::Number:
+        FitNumbers(qobject_cast<QLineEdit*>(widget));
+        break;
+    }
 }
 
 // What a kind of control needs besides its place, text, font and tooltip.
@@ -189,17 +236,23 @@ const Control kControls[] = {
      .tip = "Resize",
      .picture = "resize",
      .click = &frmMain::cmdResize_Click},
-    {.make = kMake<&frmMain::txtX>, .name = "txtX", .at = {0, 336, 33, 19}},
-    {.make = kMake<&frmMain::txtY>, .name = "txtY", .at = {32, 336, 33, 19}},
-    {.make = kMake<&frmMain::txtZ>, .name = "txtZ", .at = {64, 336, 33, 19}},
+    {.make = kMake<&frmMain::txtX>, .name = "txtX", .at = {0, 336, 33, 19}, .font = Font::Number},
+    {.make = kMake<&frmMain::txtY>, .name = "txtY", .at = {32, 336, 33, 19}, .font = Font::Number},
+    {.make = kMake<&frmMain::txtZ>, .name = "txtZ", .at = {64, 336, 33, 19}, .font = Font::Number},
     {.make = kMake<&frmMain::cmdSet>,
      .name = "cmdSet",
      .at = {16, 360, 65, 25},
      .text = "Set Point",
      .click = &frmMain::cmdSet_Click},
-    {.make = kMake<&frmMain::txtCx>, .name = "txtCx", .at = {0, 408, 33, 19}},
-    {.make = kMake<&frmMain::txtCy>, .name = "txtCy", .at = {32, 408, 33, 19}},
-    {.make = kMake<&frmMain::txtCz>, .name = "txtCz", .at = {64, 408, 33, 19}},
+    {.make = kMake<&frmMain::txtCx>, .name = "txtCx", .at = {0, 408, 33, 19}, .font = Font::Number},
+    {.make = kMake<&frmMain::txtCy>,
+     .name = "txtCy",
+     .at = {32, 408, 33, 19},
+     .font = Font::Number},
+    {.make = kMake<&frmMain::txtCz>,
+     .name = "txtCz",
+     .at = {64, 408, 33, 19},
+     .font = Font::Number},
     {.make = kMake<&frmMain::cmdSetC>,
      .name = "cmdSetC",
      .at = {16, 432, 65, 25},
@@ -296,13 +349,14 @@ void frmMain::buildControls(QWidget* client) {
             control.in != nullptr ? client->findChild<QWidget*>(QLatin1String(control.in)) : client;
         QWidget* widget = control.make(*this, parent, control);
         widget->setObjectName(QLatin1String(control.name));
-        widget->setGeometry(control.at);
+        // A caption's place is within its view's drawing area, inside the view's border.
+        widget->setGeometry(parent == client
+                                ? control.at
+                                : control.at.translated(parent->contentsRect().topLeft()));
         if (widget->property("text").isValid()) {
             widget->setProperty("text", QString::fromLatin1(control.text));
         }
-        if (control.font != Font::Standard) {
-            widget->setFont(FontOf(control.font));
-        }
+        ApplyFont(widget, control.font);
         widget->setToolTip(QString::fromLatin1(control.tip));
         ConnectHandlers(*this, widget, control);
         if ((widget->focusPolicy() & Qt::TabFocus) != 0) {

@@ -2,6 +2,9 @@
 // and the centre it writes into the boxes.
 #include "EditingFixture.h"
 
+#include <QApplication>
+#include <QFont>
+#include <QFontMetrics>
 #include <QTest>
 
 using Redraw = EditingFixture;
@@ -119,13 +122,56 @@ TEST_F(Redraw, Refresh_PointAtTheEyeDepth_StillDrawsTheOtherViews) {
     EXPECT_TRUE(HasColour(form->picTop, 155, 80, kYellow));
 }
 
-TEST_F(Redraw, Refresh_ShowsLongNumbersFromTheirStartInTheNarrowBoxes) {
+namespace {
+
+// How far the box scrolls its text to show the end of it: 0 when the whole text is in view.
+int ScrollToShowTheEnd(QLineEdit* box) {
+    box->setCursorPosition(0);
+    box->repaint();
+    const int start = box->inputMethodQuery(Qt::ImCursorRectangle).toRect().left();
+    box->setCursorPosition(static_cast<int>(box->text().size()));
+    box->repaint();
+    const int end = box->inputMethodQuery(Qt::ImCursorRectangle).toRect().left();
+    box->setCursorPosition(0);
+    return QFontMetrics(box->font()).horizontalAdvance(box->text()) - (end - start);
+}
+
+} // namespace
+
+TEST_F(Redraw, NumberBoxes_ShowSixCharactersWholeLongerNumbersFromTheirStart_AllInTheTooltip) {
+    const QFont standard = QApplication::font();
+    for (const int points : {0, 14}) { // the platform's font, then a large one
+        SCOPED_TRACE(testing::Message() << "application font " << points << " pt");
+        QFont font = standard;
+        if (points > 0) {
+            font.setPointSize(points);
+        }
+        QApplication::setFont(font);
+        form = std::make_unique<frmMain>();
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        Obj() = c3dObj();
+        Obj().SetCxyz(226.5f, -113.5f, 1e7f);
+        Obj().AddPoint(226.5f - 113.2f, -113.5f + 170.5f, 2e7f); // offsets -113.2, 170.5, 1E+07
+        form->mnuRefresh_Click();
+        form->pic_MouseDown(1, 0, 113.3f, 57);
+        ASSERT_EQ(form->SelectedPoint, 0);
+        for (QLineEdit* box :
+             {form->txtCx, form->txtCy, form->txtCz, form->txtX, form->txtY, form->txtZ}) {
+            SCOPED_TRACE(box->objectName().toStdString() + " " + box->text().toStdString());
+            EXPECT_LE(box->text().size(), 6);
+            EXPECT_EQ(ScrollToShowTheEnd(box), 0);
+            EXPECT_EQ(box->toolTip(), box->text());
+        }
+    }
+    QApplication::setFont(standard);
     Obj().SetCxyz(-190.2534f, 1234567.0f, 0.3333333f);
     form->mnuRefresh_Click();
     for (const QLineEdit* box : {form->txtCx, form->txtCy, form->txtCz}) {
         EXPECT_EQ(box->cursorPosition(), 0) << box->objectName().toStdString();
+        EXPECT_EQ(box->toolTip(), box->text());
     }
-    EXPECT_EQ(form->txtCx->text(), QStringLiteral("-190.2534"));
+    EXPECT_EQ(form->txtCx->toolTip(), QStringLiteral("-190.2534"));
 }
 
 TEST_F(Redraw, F5Key_RunsTheRefresh) {
