@@ -19,6 +19,64 @@ constexpr double kHalfPixel = 0.5;
 // rather than one past it.
 constexpr double kFarEdgeInset = 1e-6;
 
+// Ends farther than this outside the view are first brought nearer along their segment. Nearer
+// ends are clipped as they are: there a + t * (b - a) is off by less than 1e-7 of a pixel.
+constexpr double kNearReach = 1e8;
+// How far beyond the circle round the view a far end is brought: just outside the view.
+constexpr double kBroughtBeyond = 2.0;
+
+struct Point {
+    double x;
+    double y;
+};
+
+// The view as the clipping sees it, far edges pulled in.
+struct Box {
+    double xmin;
+    double ymin;
+    double xmax;
+    double ymax;
+
+    bool contains(Point p) const {
+        return p.x >= xmin && p.x <= xmax && p.y >= ymin && p.y <= ymax;
+    }
+    bool isFar(Point p) const {
+        return p.x < xmin - kNearReach || p.x > xmax + kNearReach || p.y < ymin - kNearReach ||
+               p.y > ymax + kNearReach;
+    }
+    Point centre() const { return {(xmin + xmax) / 2.0, (ymin + ymax) / 2.0}; }
+    double radius() const { return std::hypot(xmax - xmin, ymax - ymin) / 2.0; }
+};
+
+// Moves the far ends of the segment ab along it to just outside the view; false when it is a
+// single far point. From a far end, a + t * (b - a) cancels terms up to 1e38 and keeps none of
+// the digits that place the clipped end in the view; a wider type would only move the limit. The
+// line is fixed instead by a x b, a difference of products of floats, each exact in double, so it
+// is off by a single rounding. Its point nearest the view's centre is then good to a few roundings
+// of the view's size, however far out the ends lie, and ends placed along the line from there are
+// as exact as those of a segment drawn near the view.
+bool bringFarEndsNear(Point& a, Point& b, const Box& view) {
+    const double length = std::hypot(b.x - a.x, b.y - a.y);
+    if (length == 0.0) {
+        return false;
+    }
+    const Point along{(b.x - a.x) / length, (b.y - a.y) / length};
+    // Every point p of the line has p x along = a x b / length.
+    const double line = (a.x * b.y - a.y * b.x) / length;
+    const Point centre = view.centre();
+    const double across = centre.x * along.y - centre.y * along.x - line;
+    const Point foot{centre.x - across * along.y, centre.y + across * along.x};
+    const double reach = view.radius() + kBroughtBeyond;
+    for (Point* end : {&a, &b}) {
+        if (view.isFar(*end)) {
+            const double s = (end->x - foot.x) * along.x + (end->y - foot.y) * along.y;
+            const double kept = std::clamp(s, -reach, reach);
+            *end = {foot.x + kept * along.x, foot.y + kept * along.y};
+        }
+    }
+    return true;
+}
+
 // Liang-Barsky clipping in double precision, where no float input can overflow.
 struct Clip {
     double t0 = 0.0;
@@ -107,25 +165,23 @@ void RasterCanvas::Line(float x1, float y1, float x2, float y2) {
     if (width_ == 0 || height_ == 0) {
         return;
     }
-    double ax = x1;
-    double ay = y1;
-    double bx = x2;
-    double by = y2;
-    const double xmin = -kHalfPixel;
-    const double ymin = -kHalfPixel;
-    const double xmax = width_ - kHalfPixel - kFarEdgeInset;
-    const double ymax = height_ - kHalfPixel - kFarEdgeInset;
+    Point a{x1, y1};
+    Point b{x2, y2};
+    const Box view{-kHalfPixel, -kHalfPixel, width_ - kHalfPixel - kFarEdgeInset,
+                   height_ - kHalfPixel - kFarEdgeInset};
 
     // Both ends inside (and so finite): the clipping below would keep both exactly, so they are
     // rounded at once. Each end plus a half pixel is then at least 0 and below the size, where
     // truncation is the floor and no clamping is needed.
-    if (ax >= xmin && ax <= xmax && bx >= xmin && bx <= xmax && ay >= ymin && ay <= ymax &&
-        by >= ymin && by <= ymax) {
-        plot(static_cast<int>(ax + kHalfPixel), static_cast<int>(ay + kHalfPixel),
-             static_cast<int>(bx + kHalfPixel), static_cast<int>(by + kHalfPixel));
+    if (view.contains(a) && view.contains(b)) {
+        plot(static_cast<int>(a.x + kHalfPixel), static_cast<int>(a.y + kHalfPixel),
+             static_cast<int>(b.x + kHalfPixel), static_cast<int>(b.y + kHalfPixel));
         return;
     }
     if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) {
+        return;
+    }
+    if ((view.isFar(a) || view.isFar(b)) && !bringFarEndsNear(a, b, view)) {
         return;
     }
     // An end inside the view but within the inset of a far edge belongs to the last pixel; it is
@@ -133,23 +189,23 @@ void RasterCanvas::Line(float x1, float y1, float x2, float y2) {
     const auto pullIn = [](double v, double inset, int size) {
         return v > inset && v < size - kHalfPixel ? inset : v;
     };
-    ax = pullIn(ax, xmax, width_);
-    bx = pullIn(bx, xmax, width_);
-    ay = pullIn(ay, ymax, height_);
-    by = pullIn(by, ymax, height_);
-    const double dx = bx - ax;
-    const double dy = by - ay;
+    a.x = pullIn(a.x, view.xmax, width_);
+    b.x = pullIn(b.x, view.xmax, width_);
+    a.y = pullIn(a.y, view.ymax, height_);
+    b.y = pullIn(b.y, view.ymax, height_);
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
 
     Clip clip;
-    if (!clip.edge(-dx, ax - xmin) || !clip.edge(dx, xmax - ax) || !clip.edge(-dy, ay - ymin) ||
-        !clip.edge(dy, ymax - ay)) {
+    if (!clip.edge(-dx, a.x - view.xmin) || !clip.edge(dx, view.xmax - a.x) ||
+        !clip.edge(-dy, a.y - view.ymin) || !clip.edge(dy, view.ymax - a.y)) {
         return;
     }
     // An end that needs no clipping keeps its exact value.
-    const double sx = clip.t0 > 0.0 ? ax + clip.t0 * dx : ax;
-    const double sy = clip.t0 > 0.0 ? ay + clip.t0 * dy : ay;
-    const double ex = clip.t1 < 1.0 ? ax + clip.t1 * dx : bx;
-    const double ey = clip.t1 < 1.0 ? ay + clip.t1 * dy : by;
+    const double sx = clip.t0 > 0.0 ? a.x + clip.t0 * dx : a.x;
+    const double sy = clip.t0 > 0.0 ? a.y + clip.t0 * dy : a.y;
+    const double ex = clip.t1 < 1.0 ? a.x + clip.t1 * dx : b.x;
+    const double ey = clip.t1 < 1.0 ? a.y + clip.t1 * dy : b.y;
     plot(roundToPixel(sx, width_), roundToPixel(sy, height_), roundToPixel(ex, width_),
          roundToPixel(ey, height_));
 }

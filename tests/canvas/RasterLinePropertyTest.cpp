@@ -1,7 +1,8 @@
 // Properties of RasterCanvas::Line on many random segments from a fixed seed, checked with plain
 // geometry rather than with the canvas's own clipping: every pixel drawn lies near the true
-// segment, a segment that misses the view draws nothing, an end inside the view is drawn, and a
-// segment with both ends inside is an unbroken chain of one pixel per step along its major axis.
+// segment, a segment that misses the view draws nothing, an end inside the view is drawn, each
+// column (row) it crosses inside the view is drawn, and a segment with both ends inside is an
+// unbroken chain of one pixel per step along its major axis. Ends reach the largest floats.
 #include "Colours.h"
 #include "RasterCanvas.h"
 #include "SeededRandom.h"
@@ -14,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <random>
 #include <sstream>
 #include <string>
@@ -33,6 +35,9 @@ constexpr double kHalf = 0.5;
 constexpr double kNearSegment = 1.1181;
 // A segment farther than this from the view draws no pixel.
 constexpr double kMissMargin = 1.0;
+// The canvas pulls its far edges in by a hair; a crossing this near an edge may fall either side.
+constexpr double kEdgeSliver = 1e-5;
+constexpr double kFloatMax = std::numeric_limits<float>::max();
 
 struct Segment {
     float x1, y1, x2, y2;
@@ -60,16 +65,16 @@ double DistanceToSegment(double px, double py, const Segment& s) {
     const double ay = s.y1;
     const double dx = static_cast<double>(s.x2) - ax;
     const double dy = static_cast<double>(s.y2) - ay;
-    const double length2 = dx * dx + dy * dy;
-    const double along = length2 > 0.0 ? ((px - ax) * dx + (py - ay) * dy) / length2 : 0.0;
-    if (along <= 0.0) {
+    // Beyond an end is judged from that end: exact next to a near end, however far the other.
+    if ((px - ax) * dx + (py - ay) * dy <= 0.0) {
         return std::hypot(px - ax, py - ay);
     }
-    if (along >= 1.0) {
+    if ((px - s.x2) * dx + (py - s.y2) * dy >= 0.0) {
         return std::hypot(px - s.x2, py - s.y2);
     }
-    // Across the segment: the cross product over the length, which stays accurate for long ones.
-    return std::fabs((px - ax) * dy - (py - ay) * dx) / std::sqrt(length2);
+    // Across: (p - a) x d as p x d - a x b, a difference of exact products of floats.
+    const double cross = px * dy - py * dx - (ax * s.y2 - ay * s.x2);
+    return std::fabs(cross) / std::hypot(dx, dy);
 }
 
 struct Box {
@@ -94,7 +99,7 @@ bool Crosses(const Segment& s, const Box& box) {
     }
     const double nx = -(static_cast<double>(s.y2) - s.y1);
     const double ny = static_cast<double>(s.x2) - s.x1;
-    const double own = nx * s.x1 + ny * s.y1;
+    const double own = static_cast<double>(s.x2) * s.y1 - static_cast<double>(s.x1) * s.y2;
     const std::array<double, 4> corners{
         nx * box.xmin + ny * box.ymin, nx * box.xmax + ny * box.ymin, nx * box.xmin + ny * box.ymax,
         nx * box.xmax + ny * box.ymax};
@@ -136,7 +141,12 @@ bool EndPixel(float x, float y, int width, int height, Pixel& pixel) {
 
 // ---- the random segments ----
 
-// A coordinate on an axis of the given size, of one of five kinds.
+// 10^e for e up to the largest float's, from low: far out, up to the largest float.
+double FarOut(Random& random, double low) {
+    return kFloatMax / std::pow(10.0, random.Uniform(0.0, std::log10(kFloatMax) - low));
+}
+
+// A coordinate on an axis of the given size, of one of six kinds.
 float Coordinate(Random& random, int size, int kind) {
     const double far = size - kHalf;
     switch (kind) {
@@ -156,14 +166,17 @@ float Coordinate(Random& random, int size, int kind) {
     }
     case 3: // whole and half pixels, ties of the rounding included
         return static_cast<float>(random.Below(2 * size + 8) - 4) * 0.5f;
-    default: { // far out, up to 1e7 either side
+    case 4: { // far out, up to 1e7 either side
         const double magnitude = std::pow(10.0, random.Uniform(0.0, 7.0));
         return static_cast<float>(random.Below(2) == 0 ? -magnitude : size + magnitude);
     }
+    default: // farther, up to the largest float
+        return static_cast<float>(random.Below(2) == 0 ? -FarOut(random, 7.0)
+                                                       : FarOut(random, 7.0));
     }
 }
 
-constexpr int kKinds = 5;
+constexpr int kKinds = 6;
 
 Segment RandomSegment(Random& random, int width, int height) {
     const int pick = random.Below(10);
@@ -236,6 +249,26 @@ std::vector<Pixel> DrawnPixels(const RasterCanvas& canvas) {
     return drawn;
 }
 
+// Every column whose middle the segment passes inside the view, kEdgeSliver clear of its edges,
+// has a drawn pixel, so the drawn part is not cut short; rows stand for columns when it is steep.
+bool CoversItsCrossing(const Segment& s, const std::vector<Pixel>& drawn, int width, int height) {
+    const bool steep = std::fabs(double{s.y2} - s.y1) > std::fabs(double{s.x2} - s.x1);
+    const auto [x1, y1, x2, y2] = steep ? Segment{s.y1, s.x1, s.y2, s.x2} : s;
+    const double rows = steep ? width : height;
+    const double cross = double{x1} * y2 - double{y1} * x2;
+    const double last =
+        std::min<double>((steep ? height : width) - 1, std::floor(std::max(x1, x2)));
+    for (double x = std::max<double>(0, std::ceil(std::min(x1, x2))); x1 != x2 && x <= last; ++x) {
+        const double y = (x * (double{y2} - y1) - cross) / (double{x2} - x1); // x dy - y dx = a x b
+        const auto inColumn = [&](const Pixel& p) { return (steep ? p.y : p.x) == x; };
+        if (y > kEdgeSliver - kHalf && y < rows - kHalf - kEdgeSliver &&
+            std::none_of(drawn.begin(), drawn.end(), inColumn)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // True when the pixels join `from` to `to` through steps to one of the eight neighbours.
 bool Joined(const std::vector<Pixel>& pixels, Pixel from, Pixel to) {
     std::vector<Pixel> reached{from};
@@ -271,6 +304,11 @@ testing::AssertionResult DrawsAsASegment(RasterCanvas& canvas, const Segment& s,
             return testing::AssertionFailure() << Describe(s, width, height) << ": pixel (" << p.x
                                                << ", " << p.y << ") lies " << d << " from it";
         }
+    }
+
+    if (!CoversItsCrossing(s, drawn, width, height)) {
+        return testing::AssertionFailure() << Describe(s, width, height) << " crosses the view but "
+                                           << drawn.size() << " pixels left a gap in it";
     }
 
     const double gap = DistanceToView(s, width, height);
@@ -380,7 +418,7 @@ TEST(RasterCanvasLine, SegmentsFromFarOutsideAcrossTheView_DrawWhereTheyCrossIt)
     canvas.ForeColor(kRed);
     for (int i = 0; i < 5000; ++i) {
         // Ends far out on opposite sides: the segment crosses the view or passes it by.
-        const auto reach = static_cast<float>(std::pow(10.0, random.Uniform(2.0, 7.0)));
+        const auto reach = static_cast<float>(FarOut(random, 2.0));
         const auto u = static_cast<float>(random.Uniform(-3.0, kWidth + 2.0));
         const auto v = static_cast<float>(random.Uniform(-3.0, kWidth + 2.0));
         const Segment s = random.Below(2) == 0
