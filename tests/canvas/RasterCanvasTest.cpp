@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <limits>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -17,6 +22,80 @@ int CountPixels(const RasterCanvas& canvas, uint32_t colour) {
     }
     return n;
 }
+
+// A few segments drawn on a canvas the size of the picture, whose rows end in a newline: '#' for a
+// drawn pixel, '.' for the background.
+struct LinePicture {
+    std::string picture;
+    std::vector<std::array<float, 4>> segments;
+    const char* what;
+};
+
+std::string Draw(const LinePicture& c) {
+    const auto width = static_cast<int>(c.picture.find('\n'));
+    const auto height = static_cast<int>(std::count(c.picture.begin(), c.picture.end(), '\n'));
+    RasterCanvas canvas(width, height);
+    canvas.ForeColor(kGreen);
+    for (const auto& [x1, y1, x2, y2] : c.segments) {
+        canvas.Line(x1, y1, x2, y2);
+    }
+    std::string drawn;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            drawn += canvas.pixel(x, y) == kGreen ? '#' : '.';
+        }
+        drawn += '\n';
+    }
+    return drawn;
+}
+
+const float kNaN = std::numeric_limits<float>::quiet_NaN();
+const float kInf = std::numeric_limits<float>::infinity();
+// A hair inside the far edge of a 3-pixel axis, within the clipping's inset.
+const float kJustInside = std::nextafter(2.5f, 0.0f);
+
+// Each picture, then its segments and what it shows.
+// clang-format off
+const LinePicture kLinePictures[] = {
+    {"..###\n"
+     "##...\n"
+     "#.#..\n"
+     "#..#.\n", {{4, 0, 2, 0}, {0, 3, 0, 1}, {3, 3, 1, 1}}, "runs and a diagonal, either way"},
+    {".#....##\n"
+     ".#..##..\n"
+     "#.##....\n"
+     "#.......\n", {{0, 3, 1, 0}, {7, 0, 2, 2}}, "steep going up, shallow going left"},
+    {"##...#.\n"
+     "..##.#.\n"
+     "....#.#\n", {{0, 0, 4, 2}, {5, 0, 6, 2}}, "half-pixel error: no step yet"},
+    {"##.....\n"
+     "..###..\n"
+     ".#...##\n", {{-0.5f, 0.49f, 5.5f, 1.5f}, {1.4f, 1.6f, 1.4f, 1.6f}},
+     "fractional ends round, halves up"},
+    {"####....\n"
+     "....####\n", {{-3, -1, 10, 2}}, "clipped at the left and right edges"},
+    {".#...\n"
+     "..#..\n"
+     "...#.\n", {{0, -2, 4, 5}}, "clipped at the top and bottom edges"},
+    {"#.####\n"
+     "##....\n"
+     "#.#...\n"
+     "...#..\n", {{2, 0, 1e30f, 0}, {0, 2, 0, -1e30f}, {1, 1, 1e7f, 1e7f}},
+     "one end far outside: drawn up to the edge it leaves by"},
+    {"#....#\n"
+     "######\n"
+     "..#..#\n"
+     "...#.#\n", {{1e7f, 1, -1e7f, 1}, {-1e7f, -1e7f, 1e7f, 1e7f}, {5, -3e38f, 5, 3e38f}},
+     "both ends far outside: drawn where it crosses the view"},
+    {"....\n",
+     {{-100, -5, 300, -5}, {200, 0, 300, 40}, {kNaN, 0, 1, 0}, {1, 0, kInf, 0}, {1, -kInf, 2, 0}},
+     "missing the view or with a non-finite end: nothing"},
+    {"..#\n"
+     "..#\n"
+     "##.\n", {{kJustInside, 0, kJustInside, 1}, {0, kJustInside, 1, kJustInside}},
+     "an end a hair inside the far edges"},
+};
+// clang-format on
 
 } // namespace
 
@@ -38,91 +117,10 @@ TEST(RasterCanvas, ForeColor_ConvertsBgrToRgb32) {
     EXPECT_EQ(canvas.pixel(1, 0), kBlue);
 }
 
-TEST(RasterCanvas, Line_HorizontalVerticalAndDiagonal_CoverExactlyTheirPixels) {
-    RasterCanvas canvas(20, 20);
-    canvas.ForeColor(kGreen);
-    canvas.Line(2, 3, 12, 3);
-    EXPECT_EQ(CountPixels(canvas, kGreen), 11);
-    for (int x = 2; x <= 12; ++x) {
-        EXPECT_EQ(canvas.pixel(x, 3), kGreen) << x;
+TEST(RasterCanvas, Line_DrawsExactlyThePixelsOfItsPicture) {
+    for (const LinePicture& picture : kLinePictures) {
+        EXPECT_EQ(Draw(picture), picture.picture) << picture.what;
     }
-    canvas.Cls();
-    canvas.Line(5, 15, 5, 1);
-    EXPECT_EQ(CountPixels(canvas, kGreen), 15);
-    EXPECT_EQ(canvas.pixel(5, 1), kGreen);
-    EXPECT_EQ(canvas.pixel(5, 15), kGreen);
-    canvas.Cls();
-    canvas.Line(10, 10, 0, 0);
-    EXPECT_EQ(CountPixels(canvas, kGreen), 11);
-    for (int i = 0; i <= 10; ++i) {
-        EXPECT_EQ(canvas.pixel(i, i), kGreen) << i;
-    }
-}
-
-TEST(RasterCanvas, Line_SteepAndShallow_ReachBothEndsWithOnePixelPerMajorStep) {
-    RasterCanvas canvas(40, 40);
-    canvas.ForeColor(kYellow);
-    canvas.Line(3, 30, 17, 2); // steep, going up
-    EXPECT_EQ(canvas.pixel(3, 30), kYellow);
-    EXPECT_EQ(canvas.pixel(17, 2), kYellow);
-    EXPECT_EQ(CountPixels(canvas, kYellow), 29);
-    canvas.Cls();
-    canvas.Line(37, 4, 1, 20); // shallow, going left
-    EXPECT_EQ(canvas.pixel(37, 4), kYellow);
-    EXPECT_EQ(canvas.pixel(1, 20), kYellow);
-    EXPECT_EQ(CountPixels(canvas, kYellow), 37);
-}
-
-TEST(RasterCanvas, Line_FractionalEnds_RoundToNearestPixel) {
-    RasterCanvas canvas(10, 10);
-    canvas.ForeColor(kGreen);
-    canvas.Line(1.4f, 2.6f, 1.4f, 2.6f);
-    EXPECT_EQ(canvas.pixel(1, 3), kGreen);
-    EXPECT_EQ(CountPixels(canvas, kGreen), 1);
-}
-
-TEST(RasterCanvas, Line_OneEndFarOutside_IsDrawnUpToTheBorder) {
-    RasterCanvas canvas(50, 30);
-    canvas.ForeColor(kGreen);
-    canvas.Line(10, 10, 1e30f, 10);
-    EXPECT_EQ(CountPixels(canvas, kGreen), 40);
-    EXPECT_EQ(canvas.pixel(49, 10), kGreen);
-    canvas.Cls();
-    canvas.Line(10, 10, 10, -1e30f);
-    EXPECT_EQ(CountPixels(canvas, kGreen), 11);
-    EXPECT_EQ(canvas.pixel(10, 0), kGreen);
-    canvas.Cls();
-    // A diagonal leaving through the bottom edge at x = 10 + (29.5 - 10) = 29.5.
-    canvas.Line(10, 10, 1e7f, 1e7f);
-    EXPECT_EQ(canvas.pixel(29, 29), kGreen);
-    EXPECT_EQ(CountPixels(canvas, kGreen), 20);
-}
-
-TEST(RasterCanvas, Line_BothEndsOutside_DrawsWhereItCrossesTheView) {
-    RasterCanvas canvas(100, 50);
-    canvas.ForeColor(kGreen);
-    canvas.Line(-1e7f, 25, 1e7f, 25);
-    EXPECT_EQ(CountPixels(canvas, kGreen), 100);
-    canvas.Cls();
-    canvas.Line(-1e7f, -1e7f, 1e7f, 1e7f); // the main diagonal through (0,0)..(49,49)
-    for (int i = 0; i < 50; ++i) {
-        EXPECT_EQ(canvas.pixel(i, i), kGreen) << i;
-    }
-    canvas.Cls();
-    canvas.Line(-100, -5, 300, -5); // wholly above
-    canvas.Line(200, 0, 300, 40);   // wholly right
-    EXPECT_EQ(CountPixels(canvas, kGreen), 0);
-}
-
-TEST(RasterCanvas, Line_NonFiniteEnds_DrawNothing) {
-    RasterCanvas canvas(10, 10);
-    canvas.ForeColor(kGreen);
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float inf = std::numeric_limits<float>::infinity();
-    canvas.Line(nan, 1, 5, 5);
-    canvas.Line(1, 1, inf, 5);
-    canvas.Line(1, -inf, 5, 5);
-    EXPECT_EQ(CountPixels(canvas, kGreen), 0);
 }
 
 TEST(RasterCanvas, Line_ExtremeFloats_NeverWriteOutsideTheBuffer) {
