@@ -2,7 +2,10 @@
 #include "CommonDialog.h"
 
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QSize>
 #include <QStringList>
+#include <QTreeView>
 
 #include <utility>
 
@@ -14,6 +17,19 @@ CommonDialog::Chooser& ScriptedChooser() {
 }
 
 constexpr const char* kDefaultSuffix = "G3D";
+// Wide enough on a 1280 x 1024 screen to show a file's name, size, type and date whole.
+constexpr QSize kDialogSize{900, 560};
+
+// The name column takes what the size, type and date leave; those show whole.
+void ShowColumnsWhole(QFileDialog& dialog) {
+    dialog.setViewMode(QFileDialog::Detail);
+    for (auto* view : dialog.findChildren<QTreeView*>()) {
+        QHeaderView* header = view->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
+}
 
 } // namespace
 
@@ -59,6 +75,8 @@ std::optional<QString> CommonDialog::ask(Mode mode) const {
     if (!FileName.isEmpty()) {
         dialog.selectFile(FileName);
     }
+    dialog.resize(kDialogSize);
+    ShowColumnsWhole(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }

@@ -26,7 +26,8 @@
 namespace {
 
 // Number: a compact font that shows a number of up to six characters whole in its narrow box.
-enum class Font { Standard, Verdana, VerdanaBold, Number };
+// Fitted: the platform's font, narrowed where the button's text would touch its edges.
+enum class Font { Standard, Verdana, VerdanaBold, Number, Fitted };
 
 constexpr const char* kFontFamily = "Verdana";
 constexpr double kFontPoints = 8.25;
@@ -62,6 +63,13 @@ struct Control {
 constexpr const char* kWidestNumbers[] = {"-888.8", "-8E+08", "888888"};
 // A line edit keeps this many pixels free on each side of its text, frame or not.
 constexpr int kLineEditInnerMargin = 2;
+// The number boxes' flat border, one pixel wide.
+constexpr int kNumberBorder = 1;
+constexpr const char* kNumberBoxStyle =
+    "QLineEdit { border: 1px solid palette(mid); padding: 0px; }";
+// A button's text keeps at least this many pixels from each of its edges.
+constexpr int kButtonTextMargin = 4;
+constexpr double kPointStep = 0.5;
 // The tallest text a number box holds without clipping, and the smallest still readable.
 constexpr int kNumberPixelsMax = 15;
 constexpr int kNumberPixelsMin = 6;
@@ -80,18 +88,39 @@ bool NumbersFit(const QFont& font, int room) {
     });
 }
 
-// A flat box without inner margins and the largest font in which the widest numbers fit.
+// A flat box with a thin border and no inner margins, and the largest font, narrowed, in which
+// the widest numbers fit.
 void FitNumbers(QLineEdit* box) {
     box->setFrame(false);
+    box->setStyleSheet(QString::fromLatin1(kNumberBoxStyle));
     box->setTextMargins(0, 0, 0, 0);
-    const int room = box->width() - 2 * kLineEditInnerMargin;
+    const int room = box->width() - 2 * (kLineEditInnerMargin + kNumberBorder);
     QFont font = box->font();
+    font.setStretch(QFont::SemiCondensed);
     int pixels = kNumberPixelsMax;
     font.setPixelSize(pixels);
     while (pixels > kNumberPixelsMin && !NumbersFit(font, room)) {
         font.setPixelSize(--pixels);
     }
     box->setFont(font);
+}
+
+// The platform's font, narrowed and then made smaller only as far as the text needs to keep
+// clear of the button's edges.
+void FitButtonText(QPushButton* button) {
+    const int room = button->width() - 2 * kButtonTextMargin;
+    QFont font = button->font();
+    for (const int stretch : {int{QFont::Unstretched}, int{QFont::SemiCondensed}}) {
+        font.setStretch(stretch);
+        if (QFontMetrics(font).horizontalAdvance(button->text()) <= room) {
+            button->setFont(font);
+            return;
+        }
+    }
+    while (font.pointSizeF() > 1 && QFontMetrics(font).horizontalAdvance(button->text()) > room) {
+        font.setPointSizeF(font.pointSizeF() - kPointStep);
+    }
+    button->setFont(font);
 }
 
 void ApplyFont(QWidget* widget, Font font) {
@@ -104,6 +133,9 @@ void ApplyFont(QWidget* widget, Font font) {
         break;
     case Font::Number:
         FitNumbers(qobject_cast<QLineEdit*>(widget));
+        break;
+    case Font::Fitted:
+        FitButtonText(qobject_cast<QPushButton*>(widget));
         break;
     }
 }
@@ -243,6 +275,7 @@ const Control kControls[] = {
      .name = "cmdSet",
      .at = {16, 360, 65, 25},
      .text = "Set Point",
+     .font = Font::Fitted,
      .click = &frmMain::cmdSet_Click},
     {.make = kMake<&frmMain::txtCx>, .name = "txtCx", .at = {0, 408, 33, 19}, .font = Font::Number},
     {.make = kMake<&frmMain::txtCy>,
@@ -257,6 +290,7 @@ const Control kControls[] = {
      .name = "cmdSetC",
      .at = {16, 432, 65, 25},
      .text = "Set Center",
+     .font = Font::Fitted,
      .click = &frmMain::cmdSetC_Click},
     {.make = kMake<&frmMain::mousePos>, .name = "mousePos", .at = {0, 472, 97, 17}},
     {.make = kMake<&frmMain::pic>,
