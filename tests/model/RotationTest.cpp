@@ -109,13 +109,6 @@ TEST(RotateXYZ, ModelWithSeveralPoints_TurnsEachKeepingCentreOrderAndName) {
     }
 }
 
-TEST(RotateXYZ, EmptyModel_StaysEmpty) {
-    c3dObj obj;
-    obj.RotateXYZ(10, 20, 30);
-    obj.Resize(1);
-    EXPECT_EQ(obj.nPoints(), 0);
-}
-
 TEST(Resize, GrowThenShrink_ScalesByFloatFactorsAndDoesNotCancel) {
     c3dObj obj = OnePoint(10, -20, 0);
     obj.Resize(1);
