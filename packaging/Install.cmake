@@ -53,19 +53,3 @@ add_custom_command(
   COMMENT "Rendering the program icon to PNG"
   VERBATIM)
 add_custom_target(tessaly_icons ALL DEPENDS ${tessaly_icon_pngs})
-
-# Every picture of the editor must be readable by Qt's SVG renderer, be 32 x 32 and draw
-# something at the sizes it is shown at.
-if(TESSALY_BUILD_TESTS)
-  foreach(picture IN ITEMS arrow delete add rotate move resize tessaly)
-    add_test(NAME packaging.picture.${picture}
-             COMMAND tessaly_svg2png --viewbox 32
-                     "${CMAKE_CURRENT_LIST_DIR}/../editor/resources/${picture}.svg"
-                     16 "${CMAKE_CURRENT_BINARY_DIR}/picture-test/${picture}-16.png"
-                     32 "${CMAKE_CURRENT_BINARY_DIR}/picture-test/${picture}-32.png")
-  endforeach()
-  # The example models must be exactly what scripts/make-examples writes: valid G3D files
-  # with CR LF line ends.
-  add_test(NAME packaging.examples
-           COMMAND "${CMAKE_CURRENT_LIST_DIR}/../scripts/make-examples" --check)
-endif()
