@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 
 namespace {
@@ -103,6 +104,69 @@ struct Clip {
     }
 };
 
+// One segment's walk from its first pixel: `major` steps along the major axis, `minor` of them
+// also along the minor axis, 0 < minor <= major, each axis's step as a pointer step.
+struct Walk {
+    uint32_t* first;
+    std::ptrdiff_t majorStep;
+    std::ptrdiff_t minorStep;
+    int major;
+    int minor;
+};
+
+// Bresenham's walk, with M = major and m = minor: the error starts at 2m - M, and step i
+// (0 <= i < M) also moves along the minor axis when the error is above 0, a tie stepping late.
+void walkBresenham(const Walk& w, uint32_t colour) {
+    uint32_t* p = w.first;
+    int err = 2 * w.minor - w.major;
+    for (int n = w.major;; --n) {
+        *p = colour;
+        if (n == 0) {
+            break; // never step past the last pixel
+        }
+        if (err > 0) {
+            p += w.minorStep;
+            err -= 2 * w.major;
+        }
+        err += 2 * w.minor;
+        p += w.majorStep;
+    }
+}
+
+// The same pixels without a decision per step. Before step i Bresenham's error is
+// 2m(i + 1) - M - 2M k(i), where k(i) is the minor offset of pixel i, and by induction
+//     k(i) = ceil((2mi - M) / 2M) = floor((2mi + M - 1) / 2M):
+// it holds at i = 0, and as the quotient grows by m / M <= 1 a step, k(i + 1) is k(i) + 1 exactly
+// when (2m(i + 1) - M) / 2M > k(i), which is the error above 0.
+//
+// The walk holds 2^32 times that quotient as a 32.32 fixed-point number, both terms rounded up:
+// a(0) = ceil((M - 1) 2^32 / 2M), s = ceil(m 2^32 / M), a(i) = a(0) + i s. So a(i) exceeds the
+// exact value by r(i) = e + i f with e, f in [0, 1), 0 <= r(i) < M + 1 for i <= M. Never being
+// below it, a(i) keeps k(i) where the quotient is whole; and as the quotient's fraction is at most
+// (2M - 1) / 2M, a(i) stays below k(i) + 1 when r(i) < 2^32 / 2M, true for every i as long as
+// M (M + 1) <= 2^31: M <= kExactMajor. Not far beyond, the rounding does put a pixel a step early
+// (M = 46662 and m = 101; M = 65538 and m = 1 at pixel 32769), so longer segments take
+// Bresenham's walk. a(i) < (m + 1) 2^32 never nears the top of the 64 bits.
+constexpr int kFractionBits = 32;
+constexpr int kExactMajor = 46340;
+static_assert(uint64_t{kExactMajor} * (kExactMajor + 1) <= (uint64_t{1} << (kFractionBits - 1)));
+static_assert(uint64_t{kExactMajor + 1} * (kExactMajor + 2) > (uint64_t{1} << (kFractionBits - 1)));
+
+uint64_t ceilDiv(uint64_t n, uint64_t d) {
+    return (n + d - 1) / d;
+}
+
+void walkFixedPoint(const Walk& w, uint32_t colour) {
+    const auto major = static_cast<uint64_t>(w.major);
+    const auto minor = static_cast<uint64_t>(w.minor);
+    const uint64_t step = ceilDiv(minor << kFractionBits, major);
+    uint64_t at = ceilDiv((major - 1) << kFractionBits, 2 * major);
+    uint32_t* p = w.first;
+    for (int n = w.major; n >= 0; --n, p += w.majorStep, at += step) {
+        p[static_cast<std::ptrdiff_t>(at >> kFractionBits) * w.minorStep] = colour;
+    }
+}
+
 int roundToPixel(double v, int size) {
     const double rounded = std::floor(v + kHalfPixel);
     return static_cast<int>(std::clamp(rounded, 0.0, static_cast<double>(size - 1)));
@@ -110,8 +174,9 @@ int roundToPixel(double v, int size) {
 
 } // namespace
 
-RasterCanvas::RasterCanvas(int width, int height)
-    : width_(std::max(width, 0)), height_(std::max(height, 0)), fore_(toRgb32(kBlack)),
+RasterCanvas::RasterCanvas(int width, int height, Stepping stepping)
+    : width_(std::max(width, 0)), height_(std::max(height, 0)), stepping_(stepping),
+      fore_(toRgb32(kBlack)),
       pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_),
               toRgb32(kBlack)) {}
 
@@ -236,26 +301,13 @@ void RasterCanvas::plot(int x0, int y0, int x1, int y1) {
     const int dy = std::abs(y1 - y0);
     const std::ptrdiff_t stepX = x1 > x0 ? 1 : -1;
     const std::ptrdiff_t stepY = y1 > y0 ? width_ : -static_cast<std::ptrdiff_t>(width_);
-    const uint32_t colour = fore_;
-    uint32_t* p = pixels_.data() + static_cast<std::ptrdiff_t>(y0) * width_ + x0;
-
-    // Walk the major axis one pixel at a time and step the minor axis when the error says so.
     const bool xMajor = dx >= dy;
-    const int major = xMajor ? dx : dy;
-    const int minor = xMajor ? dy : dx;
-    const std::ptrdiff_t majorStep = xMajor ? stepX : stepY;
-    const std::ptrdiff_t minorStep = xMajor ? stepY : stepX;
-    int err = 2 * minor - major;
-    for (int n = major;; --n) {
-        *p = colour;
-        if (n == 0) {
-            break; // never step past the last pixel
-        }
-        if (err > 0) {
-            p += minorStep;
-            err -= 2 * major;
-        }
-        err += 2 * minor;
-        p += majorStep;
+    const Walk walk{pixels_.data() + static_cast<std::ptrdiff_t>(y0) * width_ + x0,
+                    xMajor ? stepX : stepY, xMajor ? stepY : stepX, xMajor ? dx : dy,
+                    xMajor ? dy : dx};
+    if (stepping_ == Stepping::FixedPoint && walk.major <= kExactMajor) {
+        walkFixedPoint(walk, fore_);
+    } else {
+        walkBresenham(walk, fore_);
     }
 }

@@ -1,4 +1,5 @@
-// A plain pixel buffer that implements Canvas with a clipped Bresenham rasteriser.
+// A plain pixel buffer that implements Canvas with a clipped rasteriser: a fixed-point step along
+// the major axis that puts exactly the pixels of Bresenham's walk.
 #pragma once
 
 #include "Canvas.h"
@@ -10,7 +11,13 @@
 // show the buffer as it is; colours arrive as 0x00BBGGRR and are converted once per ForeColor.
 class RasterCanvas : public Canvas {
 public:
-    RasterCanvas(int width, int height);
+    // How the pixels between a segment's ends are found; both put the same pixels. Bresenham's
+    // error walk also draws the segments too long for the fixed-point step to be exact, so it is
+    // always at hand, and as a choice it is the reference the fixed-point step is checked and
+    // timed against.
+    enum class Stepping { FixedPoint, Bresenham };
+
+    RasterCanvas(int width, int height, Stepping stepping = Stepping::FixedPoint);
 
     void ForeColor(uint32_t colour) override;
     void Line(float x1, float y1, float x2, float y2) override;
@@ -38,6 +45,7 @@ private:
 
     int width_;
     int height_;
+    Stepping stepping_;
     uint32_t fore_;
     std::vector<uint32_t> pixels_;
 };

@@ -3,9 +3,14 @@
 // segment, a segment that misses the view draws nothing, an end inside the view is drawn, each
 // column (row) it crosses inside the view is drawn, and a segment with both ends inside is an
 // unbroken chain of one pixel per step along its major axis. Ends reach the largest floats.
+// The fixed-point step draws the pixels of Bresenham's walk on the same random segments and on the
+// views of the benchmark models.
+#include "BenchModels.h"
+#include "CanvasPictures.h"
 #include "Colours.h"
 #include "RasterCanvas.h"
 #include "SeededRandom.h"
+#include "c3dObj.h"
 
 #include <gtest/gtest.h>
 
@@ -368,6 +373,20 @@ struct ViewSize {
 constexpr std::array kSizes{ViewSize{453, 341, 600}, ViewSize{64, 48, 20000},
                             ViewSize{37, 23, 20000}, ViewSize{5, 3, 5000}, ViewSize{1, 1, 2000}};
 
+// ---- the fixed-point step against Bresenham's walk ----
+
+using Stepping = RasterCanvas::Stepping;
+
+testing::AssertionResult SameAsBresenham(int width, int height, const Segment& s) {
+    RasterCanvas fixedPoint(width, height, Stepping::FixedPoint);
+    RasterCanvas bresenham(width, height, Stepping::Bresenham);
+    for (RasterCanvas* canvas : {&fixedPoint, &bresenham}) {
+        canvas->ForeColor(kGreen);
+        canvas->Line(s.x1, s.y1, s.x2, s.y2);
+    }
+    return SamePixels(fixedPoint, bresenham) << " for " << Describe(s, width, height);
+}
+
 } // namespace
 
 TEST(RasterCanvasLine, RandomSegments_DrawOnlyNearThemselvesAndReachTheirEndsInside) {
@@ -432,4 +451,39 @@ TEST(RasterCanvasLine, SegmentsFromFarOutsideAcrossTheView_DrawWhereTheyCrossIt)
         }
     }
     EXPECT_GT(crossing, 3000);
+}
+
+TEST(RasterCanvasLine, RandomSegments_FixedPointStepDrawsThePixelsOfBresenhamsWalk) {
+    Random random(3141);
+    for (const ViewSize& size : kSizes) {
+        for (int i = 0; i < size.segments; ++i) {
+            const Segment s = RandomSegment(random, size.width, size.height);
+            ASSERT_TRUE(SameAsBresenham(size.width, size.height, s));
+        }
+    }
+}
+
+// At the end of the range where the fixed-point step is exact, a step rounded one unit higher puts
+// a pixel of the first segment a step early; just past it, so does the exact step in the others,
+// which must take Bresenham's walk.
+TEST(RasterCanvasLine, SegmentsAroundTheEndOfTheExactRange_DrawThePixelsOfBresenhamsWalk) {
+    EXPECT_TRUE(SameAsBresenham(46341, 3, {0, 0, 46340, 2}));
+    EXPECT_TRUE(SameAsBresenham(102, 46663, {101, 46662, 0, 0}));
+    EXPECT_TRUE(SameAsBresenham(65539, 2, {0, 0, 65538, 1}));
+}
+
+TEST(RasterCanvasLine, BenchmarkModelViews_FixedPointStepDrawsThePixelsOfBresenhamsWalk) {
+    using benchmodels::kViewHeight;
+    using benchmodels::kViewWidth;
+    using DrawView = void (c3dObj::*)(Canvas&, uint32_t, uint32_t) const;
+    for (const c3dObj& model : {benchmodels::Scatter(), benchmodels::Walk()}) {
+        for (const DrawView draw : {&c3dObj::DrawFrontView, &c3dObj::DrawLeftView,
+                                    &c3dObj::DrawTopView, &c3dObj::DrawPrespectiveView}) {
+            RasterCanvas fixedPoint(kViewWidth, kViewHeight, Stepping::FixedPoint);
+            RasterCanvas bresenham(kViewWidth, kViewHeight, Stepping::Bresenham);
+            (model.*draw)(fixedPoint, kGreen, kYellow);
+            (model.*draw)(bresenham, kGreen, kYellow);
+            EXPECT_TRUE(SamePixels(fixedPoint, bresenham));
+        }
+    }
 }
