@@ -53,6 +53,16 @@ void PictureBox::Line(float x1, float y1, float x2, float y2) {
     changed();
 }
 
+// The size is followed and a repaint asked for once for all the segments.
+void PictureBox::Lines(std::span<const Segment> segments) {
+    if (segments.empty()) {
+        return;
+    }
+    followSize();
+    raster_.Lines(segments);
+    changed();
+}
+
 void PictureBox::Cls() {
     followSize();
     raster_.Cls();

@@ -7,6 +7,7 @@
 
 #include <QFrame>
 #include <cstdint>
+#include <span>
 
 class PictureBox : public QFrame, public Canvas {
     Q_OBJECT
@@ -33,6 +34,7 @@ public:
 
     void ForeColor(uint32_t colour) override;
     void Line(float x1, float y1, float x2, float y2) override;
+    void Lines(std::span<const Segment> segments) override;
     void Cls() override;
     int ScaleWidth() const override;
     int ScaleHeight() const override;

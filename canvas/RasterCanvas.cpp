@@ -227,6 +227,26 @@ void RasterCanvas::resize(int width, int height) {
 }
 
 void RasterCanvas::Line(float x1, float y1, float x2, float y2) {
+    drawSegment(x1, y1, x2, y2);
+}
+
+// The colour is converted only where it changes, and each segment is drawn without a virtual call.
+void RasterCanvas::Lines(std::span<const Segment> segments) {
+    if (segments.empty()) {
+        return;
+    }
+    uint32_t colour = segments.front().colour;
+    fore_ = toRgb32(colour);
+    for (const Segment& s : segments) {
+        if (s.colour != colour) {
+            colour = s.colour;
+            fore_ = toRgb32(colour);
+        }
+        drawSegment(s.x1, s.y1, s.x2, s.y2);
+    }
+}
+
+void RasterCanvas::drawSegment(float x1, float y1, float x2, float y2) {
     if (width_ == 0 || height_ == 0) {
         return;
     }

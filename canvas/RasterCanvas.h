@@ -5,10 +5,12 @@
 #include "Canvas.h"
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 // Pixels are kept as 0xFFRRGGBB words, the layout of QImage::Format_RGB32, so a widget can
-// show the buffer as it is; colours arrive as 0x00BBGGRR and are converted once per ForeColor.
+// show the buffer as it is; colours arrive as 0x00BBGGRR and are converted once per ForeColor,
+// and in Lines only where the colour changes.
 class RasterCanvas : public Canvas {
 public:
     // How the pixels between a segment's ends are found; both put the same pixels. Bresenham's
@@ -21,6 +23,7 @@ public:
 
     void ForeColor(uint32_t colour) override;
     void Line(float x1, float y1, float x2, float y2) override;
+    void Lines(std::span<const Segment> segments) override;
     void Cls() override;
     int ScaleWidth() const override { return width_; }
     int ScaleHeight() const override { return height_; }
@@ -39,6 +42,7 @@ public:
     static uint32_t fromRgb32(uint32_t rgb32);
 
 private:
+    void drawSegment(float x1, float y1, float x2, float y2);
     void plot(int x0, int y0, int x1, int y1);
     void horizontalRun(int y, int xa, int xb);
     void verticalRun(int x, int ya, int yb);

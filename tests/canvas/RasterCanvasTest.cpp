@@ -1,5 +1,7 @@
-// RasterCanvas: the pixels a segment covers, clipping, erasing and the pixel layout.
+// RasterCanvas: the pixels a segment covers, clipping, erasing, the pixel layout and batches of
+// segments.
 #include "RasterCanvas.h"
+#include "CanvasPictures.h"
 #include "Colours.h"
 
 #include <gtest/gtest.h>
@@ -180,4 +182,12 @@ TEST(RasterCanvas, EmptyCanvas_AcceptsDrawing) {
     canvas.Line(0, 0, 10, 10);
     canvas.Cls();
     EXPECT_EQ(canvas.ScaleWidth(), 0);
+}
+
+TEST(RasterCanvas, Lines_DrawAsForeColorAndLineForEachSegment) {
+    RasterCanvas each(kBatchWidth, kBatchHeight);
+    DrawBatches(each, true);
+    RasterCanvas batched(kBatchWidth, kBatchHeight);
+    DrawBatches(batched, false);
+    EXPECT_TRUE(SamePixels(batched, each));
 }
