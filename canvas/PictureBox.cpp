@@ -42,6 +42,11 @@ const RasterCanvas& PictureBox::raster() const {
     return raster_;
 }
 
+RasterCanvas& PictureBox::Surface() {
+    followSize();
+    return raster_;
+}
+
 void PictureBox::ForeColor(uint32_t colour) {
     followSize();
     raster_.ForeColor(colour);

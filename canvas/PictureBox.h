@@ -41,6 +41,11 @@ public:
 
     const RasterCanvas& raster() const;
 
+    // The pixel buffer at the widget's size, for drawing from a thread other than the GUI thread
+    // while the GUI thread waits; Drawn() then asks, on the GUI thread, for the repaint.
+    RasterCanvas& Surface();
+    void Drawn() { changed(); }
+
     static int16_t ButtonCode(Qt::MouseButtons buttons);
     static int16_t ShiftCode(Qt::KeyboardModifiers modifiers);
     static int16_t KeyCode(int qtKey);

@@ -9,6 +9,7 @@
 #include "MsgBox.h"
 #include "PictureBox.h"
 #include "SkipOnError.h"
+#include "ViewRedraw.h"
 #include "frmMainLayout.h"
 #include "mObj.h"
 
@@ -93,20 +94,29 @@ void frmMain::mnuRefresh_Click() {
     picTop->Cls();
     picLeft->Cls();
     picPresp->Cls();
-    const c3dObj& model = Obj();
-    model.DrawFrontView(*pic, kGreen, kYellow);
-    ShowNumber(txtCx, model.GetCX());
-    ShowNumber(txtCy, model.GetCY());
-    ShowNumber(txtCz, model.GetCZ());
     // A point the perspective cannot project ends that view only; the others are still drawn.
-    if (chkPres->isChecked()) {
-        SkipOnError([&] { model.DrawPrespectiveView(*picPresp, kGreen, kYellow); });
-    }
-    if (chkLeft->isChecked()) {
-        model.DrawLeftView(*picLeft, kGreen, kYellow);
-    }
-    if (chkTop->isChecked()) {
-        model.DrawTopView(*picTop, kGreen, kYellow);
+    SkipOnError([&] {
+        DrawShownViews(Obj(), Surfaces(), Shown(), kGreen, kYellow, [&] {
+            const c3dObj& model = Obj();
+            ShowNumber(txtCx, model.GetCX());
+            ShowNumber(txtCy, model.GetCY());
+            ShowNumber(txtCz, model.GetCZ());
+        });
+    });
+    RepaintViews();
+}
+
+ViewCanvases frmMain::Surfaces() {
+    return {pic->Surface(), picLeft->Surface(), picTop->Surface(), picPresp->Surface()};
+}
+
+ShownViews frmMain::Shown() const {
+    return {chkPres->isChecked(), chkLeft->isChecked(), chkTop->isChecked()};
+}
+
+void frmMain::RepaintViews() {
+    for (PictureBox* view : {pic, picLeft, picTop, picPresp}) {
+        view->Drawn();
     }
 }
 
@@ -313,17 +323,8 @@ void frmMain::picTop_KeyDown(int16_t KeyCode, int16_t Shift) {
 // A perspective that cannot project a point is skipped alone: the left and top views are still
 // erased and drawn again, so no old drawing stays under the new one.
 void frmMain::DrawViews(uint32_t c, uint32_t p) {
-    const c3dObj& model = Obj();
-    model.DrawFrontView(*pic, c, p);
-    if (chkPres->isChecked()) {
-        SkipOnError([&] { model.DrawPrespectiveView(*picPresp, c, p); });
-    }
-    if (chkLeft->isChecked()) {
-        model.DrawLeftView(*picLeft, c, p);
-    }
-    if (chkTop->isChecked()) {
-        model.DrawTopView(*picTop, c, p);
-    }
+    SkipOnError([&] { DrawShownViews(Obj(), Surfaces(), Shown(), c, p); });
+    RepaintViews();
 }
 
 void frmMain::DragTransform(int16_t Button, int16_t Shift, float X, float Y) {

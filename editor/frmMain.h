@@ -5,6 +5,7 @@
 
 #include "CommonDialog.h"
 #include "FileFailure.h"
+#include "ViewRedraw.h"
 
 #include <QMainWindow>
 
@@ -139,6 +140,11 @@ private:
     void ViewMouseDown(PictureBox& view, int16_t code, int16_t Button, float X, float Y);
     void ViewMouseMove(int16_t code, int16_t Button, int16_t Shift, float X, float Y);
     void ShowSelectedPoint();
+    // The views' pixel buffers for the redraw routine, which boxes are checked, and the repaint
+    // the views ask for once drawn.
+    ViewCanvases Surfaces();
+    ShownViews Shown() const;
+    void RepaintViews();
     void EnlargeAlone(PictureBox* view);
     std::optional<QString> AskFileName(CommonDialog::Mode mode);
     static void ShowFileFailure(FileCommand command, const QString& file,

@@ -1,9 +1,10 @@
-// Comparing the pixels of two canvases, and batches of segments for checking Lines against the
+// Batches of segments for checking Lines against the
 // ForeColor and Line it stands for.
 #pragma once
 
 #include "Canvas.h"
 #include "Colours.h"
+#include "Pixels.h"
 #include "RasterCanvas.h"
 
 #include <gtest/gtest.h>
@@ -12,19 +13,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <vector>
-
-inline testing::AssertionResult SamePixels(const RasterCanvas& a, const RasterCanvas& b) {
-    const int width = a.ScaleWidth();
-    if (width != b.ScaleWidth() || a.ScaleHeight() != b.ScaleHeight()) {
-        return testing::AssertionFailure() << "the sizes differ";
-    }
-    const uint32_t* const end = a.bits() + static_cast<std::ptrdiff_t>(width) * a.ScaleHeight();
-    const auto at = static_cast<int>(std::mismatch(a.bits(), end, b.bits()).first - a.bits());
-    if (a.bits() + at == end) {
-        return testing::AssertionSuccess();
-    }
-    return testing::AssertionFailure() << "pixel (" << at % width << ", " << at / width << ")";
-}
 
 inline constexpr int kBatchWidth = 12;
 inline constexpr int kBatchRows = 8;

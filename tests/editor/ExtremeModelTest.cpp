@@ -1,9 +1,12 @@
 // Models at the edges of what the editor holds, on the real window: the largest point count, a
 // model grown beyond the float range, points the perspective cannot project and a centre far
 // outside every view. Every redraw, step and command finishes and the program goes on.
+#include "BenchModels.h"
 #include "FileBytes.h"
 #include "ModelChecks.h"
+#include "Pixels.h"
 #include "ViewPixels.h"
+#include "ViewRedraw.h"
 #include "WindowFixture.h"
 
 #include <QLocale>
@@ -11,8 +14,11 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
+#include <array>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -203,6 +209,55 @@ TEST_F(ExtremeModel, PointAtTheEyeDepthStopsOnlyThePerspective) {
     const c3dObj zTurned = Turned(atEye, {{0, 0, 1}});
     ExpectSameOffsets(zTurned);
     ExpectFlatViewsStepped(*form, want, atEye, zTurned);
+}
+
+// The views drawn side by side hold exactly what drawing them one after another gives, and a
+// perspective that cannot be drawn stops alone and is reported after the others are drawn.
+TEST(DrawShownViews, DrawsTheShownViewsAsOneAfterAnotherWouldAndReportsAFailureAfterwards) {
+    c3dObj atEye = benchmodels::Walk();
+    atEye.SetXYZ(100, 10, 20, atEye.GetCZ() + 500); // at the eye's depth
+    const std::pair<const char*, c3dObj> models[] = {
+        {"scatter", benchmodels::Scatter()}, {"walk", benchmodels::Walk()}, {"at eye", atEye}};
+    for (const auto& [name, model] : models) {
+        for (const ShownViews shown : {ShownViews{true, true, true}, ShownViews{false, true, false},
+                                       ShownViews{true, false, false}}) {
+            SCOPED_TRACE(testing::Message() << name << " presp " << shown.presp << " left "
+                                            << shown.left << " top " << shown.top);
+            const auto canvas = [] {
+                return RasterCanvas(benchmodels::kViewWidth, benchmodels::kViewHeight);
+            };
+            std::array<RasterCanvas, 4> together{canvas(), canvas(), canvas(), canvas()};
+            std::array<RasterCanvas, 4> inTurn = together;
+            const std::pair<bool, Draw> views[] = {{true, &c3dObj::DrawFrontView},
+                                                   {shown.left, &c3dObj::DrawLeftView},
+                                                   {shown.top, &c3dObj::DrawTopView},
+                                                   {shown.presp, &c3dObj::DrawPrespectiveView}};
+            bool failed = false;
+            for (std::size_t i = 0; i < inTurn.size(); ++i) {
+                try {
+                    if (views[i].first) {
+                        (model.*views[i].second)(inTurn[i], kGreen, kYellow);
+                    }
+                } catch (const std::overflow_error&) {
+                    failed = true;
+                }
+            }
+            bool afterFront = false;
+            const auto draw = [&] {
+                DrawShownViews(model, {together[0], together[1], together[2], together[3]}, shown,
+                               kGreen, kYellow, [&] { afterFront = true; });
+            };
+            if (failed) {
+                EXPECT_THROW(draw(), std::overflow_error);
+            } else {
+                EXPECT_NO_THROW(draw());
+            }
+            EXPECT_TRUE(afterFront);
+            for (std::size_t i = 0; i < inTurn.size(); ++i) {
+                EXPECT_TRUE(SamePixels(together[i], inTurn[i])) << "view " << i;
+            }
+        }
+    }
 }
 
 TEST_F(ExtremeModel, EyeAtDepthZeroLeavesThePerspectiveBlankAndTheRestWorking) {

@@ -80,20 +80,6 @@ TEST(Drawing, FrontView_MarkerSegmentMarkerOrder_NoClosingSegment) {
     ExpectMarker(s, 6, 110, 110, kYellow);
 }
 
-TEST(Drawing, ForeColor_IsSetBeforeEveryMarkerAndEverySegment) {
-    const c3dObj obj = ThreePoints();
-    RecordingCanvas canvas;
-    obj.DrawFrontView(canvas, kGreen, kYellow);
-    using K = CanvasCall::Kind;
-    const std::vector<K> expected{K::ForeColor, K::Line, K::Line, K::ForeColor, K::Line,
-                                  K::ForeColor, K::Line, K::Line, K::ForeColor, K::Line,
-                                  K::ForeColor, K::Line, K::Line};
-    ASSERT_EQ(canvas.calls.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(canvas.calls[i].kind, expected[i]) << i;
-    }
-}
-
 TEST(Drawing, TopAndLeftViews_MapTheirAxes) {
     c3dObj obj = ThreePoints();
     obj.SetXYZ(2, 110, 110, 130); // (10, 10, 30)
