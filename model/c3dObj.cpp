@@ -4,17 +4,12 @@
 #include "Canvas.h"
 #include "Colours.h"
 #include "FloatRange.h"
-#include "MsgBox.h"
-#include "NumberText.h"
-#include "SafeWriter.h"
+#include "G3dFile.h"
 
 #include <array>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <span>
 #include <stdexcept>
-#include <string_view>
 #include <utility>
 
 namespace {
@@ -30,53 +25,10 @@ constexpr double kDegToRad = 0.01746031746;
 constexpr float kGrow = 1.1f;
 constexpr float kShrink = 0.9f;
 
-constexpr std::string_view kHeader = "G3DModel";
-constexpr const char* kInvalidFile = " Invalid File ";
-
 struct ViewPos {
     float x;
     float y;
 };
-
-std::string_view TrimBlanks(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-// One line without its LF or CR LF end; false at the end of the file.
-bool ReadLine(std::istream& in, std::string& line) {
-    if (!std::getline(in, line)) {
-        return false;
-    }
-    if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
-    }
-    return true;
-}
-
-std::runtime_error FileError(const std::string& file, long line, const std::string& what) {
-    return std::runtime_error(file + ", line " + std::to_string(line) + ": " + what);
-}
-
-float ParseCoordinate(std::string_view text, const std::string& file, long line) {
-    const auto value = NumberText::Parse(text);
-    if (!value) {
-        throw FileError(file, line, "not a number: '" + std::string(text.substr(0, 40)) + "'");
-    }
-    return *value;
-}
-
-// A coordinate plus the centre, as a point's absolute position; an overflow is an error.
-float Absolute(float offset, float centre, const std::string& file, long line) {
-    const float sum = offset + centre;
-    if (!std::isfinite(sum)) {
-        throw FileError(file, line, "the point lies beyond the float range");
-    }
-    return sum;
-}
 
 // A turn by angle degrees of a pair (a, b): a towards b. The cosine and sine are taken once for
 // all points. A zero angle leaves every pair exactly as it is.
@@ -333,75 +285,9 @@ void c3dObj::Resize(int16_t mDir) {
 // ---- G3D files ----
 
 void c3dObj::SaveFile(const std::string& FileName) const {
-    // A line feed would end the name's line early. A carriage return is kept: the reader takes
-    // only the one before the line feed as part of the line end, so any name it can produce,
-    // "name\r" included, is written back as it was read.
-    if (ObjName.find('\n') != std::string::npos) {
-        throw std::runtime_error("the model's name holds a line feed");
-    }
-    for (const Point3D& pt : Points) {
-        if (!std::isfinite(pt.x) || !std::isfinite(pt.y) || !std::isfinite(pt.z)) {
-            throw std::runtime_error("a point lies beyond the float range and cannot be saved");
-        }
-    }
-    SafeWriter out(FileName);
-    out.WriteLine(kHeader);
-    out.WriteLine(ObjName);
-    std::string line;
-    for (const Point3D& pt : Points) {
-        line = NumberText::Format(pt.x);
-        line += ',';
-        line += NumberText::Format(pt.y);
-        line += ',';
-        line += NumberText::Format(pt.z);
-        out.WriteLine(line);
-    }
-    out.Commit();
+    G3dFile::Save(*this, FileName);
 }
 
 void c3dObj::LoadFileEx(const std::string& FileName) {
-    std::error_code ec;
-    // A folder, a pipe or a device would fail or never end; only plain files are read.
-    const auto status = std::filesystem::status(FileName, ec);
-    if (!ec && !std::filesystem::is_regular_file(status)) {
-        throw std::runtime_error(FileName + " is not a plain file");
-    }
-    std::ifstream in(FileName, std::ios::binary);
-    if (!in) {
-        throw std::runtime_error("cannot open " + FileName);
-    }
-    std::string line;
-    if (!ReadLine(in, line)) {
-        throw FileError(FileName, 1, "the file is empty");
-    }
-    if (TrimBlanks(line) != kHeader) {
-        MsgBox::Current().Show(kInvalidFile, MsgBox::Icon::Critical, MsgBox::kTitle);
-        return;
-    }
-    if (!ReadLine(in, line)) {
-        throw FileError(FileName, 2, "the file ends before the model's name");
-    }
-    ObjName = line;
-
-    long lineNo = 2;
-    while (ReadLine(in, line)) {
-        ++lineNo;
-        if (TrimBlanks(line).empty()) {
-            continue;
-        }
-        const std::string_view text(line);
-        const auto c1 = text.find(',');
-        const auto c2 = c1 == std::string_view::npos ? c1 : text.find(',', c1 + 1);
-        if (c2 == std::string_view::npos) {
-            throw FileError(FileName, lineNo, "a point needs x,y,z");
-        }
-        const float x = ParseCoordinate(text.substr(0, c1), FileName, lineNo);
-        const float y = ParseCoordinate(text.substr(c1 + 1, c2 - c1 - 1), FileName, lineNo);
-        const float z = ParseCoordinate(text.substr(c2 + 1), FileName, lineNo);
-        AddPoint(Absolute(x, cx, FileName, lineNo), Absolute(y, cy, FileName, lineNo),
-                 Absolute(z, cz, FileName, lineNo));
-    }
-    if (in.bad()) {
-        throw FileError(FileName, lineNo + 1, "the file could not be read to its end");
-    }
+    G3dFile::Load(*this, FileName);
 }

@@ -1,0 +1,29 @@
+// G3D files, the text form of a model: a "G3DModel" header line, the model's name, then one
+// "x,y,z" line per point holding its offsets from the centre.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+class c3dObj;
+
+namespace G3dFile {
+
+// Appends the file's points to obj at obj's centre and replaces its name. A file without the
+// header shows " Invalid File " and changes nothing.
+void Load(c3dObj& obj, const std::string& fileName);
+
+// Writes obj as a G3D file; an existing file is replaced only once the new one is complete.
+void Save(const c3dObj& obj, const std::string& fileName);
+
+// Numbers as the file writes them, independent of the process locale: seven significant
+// digits, no trailing zeros, no decimal point for whole numbers, and the exponent form where
+// seven digits do not reach: 10, -2.5, 0.3333333, 1.234568E+07.
+std::string FormatNumber(float value);
+
+// A decimal number with optional sign, point and exponent, blanks allowed around it, rounded to
+// a float. Empty text, "nan", "inf" and values beyond the float range are not numbers.
+std::optional<float> ParseNumber(std::string_view text);
+
+} // namespace G3dFile
