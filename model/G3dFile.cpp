@@ -2,26 +2,39 @@
 // at the C locale that Qt sets from the environment.
 #include "G3dFile.h"
 
+#include "FileError.h"
 #include "FloatRange.h"
 #include "MsgBox.h"
 #include "SafeWriter.h"
 #include "c3dObj.h"
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
+#include <cstring>
 #include <stdexcept>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace G3dFile {
 
 namespace {
 
+using Reason = FileError::Reason;
+
 constexpr std::string_view kHeader = "G3DModel";
 constexpr const char* kInvalidFile = " Invalid File ";
 constexpr int kSignificantDigits = 7;
+// Lines are read through a buffer of this size.
+constexpr std::size_t kReadBuffer = 64 * 1024;
+// A message quotes at most this many bytes of a file.
+constexpr std::size_t kQuotedLength = 40;
 
 std::string_view TrimBlanks(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
@@ -31,37 +44,188 @@ std::string_view TrimBlanks(std::string_view text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// One line without its LF or CR LF end; false at the end of the file.
-bool ReadLine(std::istream& in, std::string& line) {
-    if (!std::getline(in, line)) {
-        return false;
+// A decimal number's value, or nothing for text that is not one. "nan" and "inf" are words,
+// not numbers.
+std::optional<double> ParseDecimal(std::string_view text) {
+    // from_chars takes no plus sign of its own.
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+            return std::nullopt;
+        }
     }
-    if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
+    if (text.empty()) {
+        return std::nullopt;
     }
-    return true;
+    double value = 0.0;
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value, std::chars_format::general);
+    if (result.ec != std::errc{} || result.ptr != end || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
 }
 
-std::runtime_error FileError(const std::string& file, long line, const std::string& what) {
-    return std::runtime_error(file + ", line " + std::to_string(line) + ": " + what);
+// Text of the file as a message quotes it: short, and without control characters.
+std::string Quoted(std::string_view text) {
+    std::size_t length = std::min(text.size(), kQuotedLength);
+    // Not in the middle of a UTF-8 sequence.
+    while (length < text.size() && length > 0 &&
+           (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) {
+        --length;
+    }
+    std::string quoted = "'";
+    for (const char ch : text.substr(0, length)) {
+        const bool control = static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F;
+        quoted += control ? '?' : ch;
+    }
+    return quoted + (length < text.size() ? "...'" : "'");
 }
 
-float ParseCoordinate(std::string_view text, const std::string& file, long line) {
-    const auto value = ParseNumber(text);
+// A coordinate's text as a float; a FileError on the given line says what is wrong with it.
+float ReadCoordinate(std::string_view text, long line) {
+    text = TrimBlanks(text);
+    if (text.empty()) {
+        throw FileError(Reason::BadContent, "a number is missing", line);
+    }
+    const auto value = ParseDecimal(text);
     if (!value) {
-        throw FileError(file, line, "not a number: '" + std::string(text.substr(0, 40)) + "'");
+        throw FileError(Reason::BadContent, Quoted(text) + " is not a number", line);
     }
-    return *value;
+    const auto narrowed = NarrowToFloat(*value);
+    if (!narrowed) {
+        throw FileError(Reason::BadContent, Quoted(text) + " is too large for a coordinate", line);
+    }
+    return *narrowed;
 }
 
 // A coordinate plus the centre, as a point's absolute position; an overflow is an error.
-float Absolute(float offset, float centre, const std::string& file, long line) {
+float Absolute(float offset, float centre, long line) {
     const float sum = offset + centre;
     if (!std::isfinite(sum)) {
-        throw FileError(file, line, "the point lies beyond the float range");
+        throw FileError(Reason::BadContent,
+                        "the point lies beyond the float range at the model's centre", line);
     }
     return sum;
 }
+
+// Appends the point of a point line, taken as offsets from obj's centre.
+void AppendPoint(c3dObj& obj, std::string_view text, long line) {
+    const auto c1 = text.find(',');
+    const auto c2 = c1 == std::string_view::npos ? c1 : text.find(',', c1 + 1);
+    if (c2 == std::string_view::npos) {
+        throw FileError(Reason::BadContent, "expected three numbers separated by commas", line);
+    }
+    const float x = ReadCoordinate(text.substr(0, c1), line);
+    const float y = ReadCoordinate(text.substr(c1 + 1, c2 - c1 - 1), line);
+    const float z = ReadCoordinate(text.substr(c2 + 1), line);
+    if (obj.nPoints() >= c3dObj::kMaxPoints) {
+        throw FileError(Reason::BadContent,
+                        "a model holds at most " + std::to_string(c3dObj::kMaxPoints) + " points",
+                        line);
+    }
+    obj.AddPoint(Absolute(x, obj.GetCX(), line), Absolute(y, obj.GetCY(), line),
+                 Absolute(z, obj.GetCZ(), line));
+}
+
+// Only plain files are read: a folder holds no lines, and a pipe or a device could hold up the
+// open or never end.
+void RequirePlainFile(const struct stat& status, const std::string& fileName) {
+    if (S_ISDIR(status.st_mode)) {
+        throw FileError(Reason::IsFolder, fileName + " is a folder, not a model file");
+    }
+    if (!S_ISREG(status.st_mode)) {
+        throw FileError(Reason::NotRegularFile,
+                        fileName + " is not a plain file but a pipe, a device or a socket");
+    }
+}
+
+// A descriptor of the plain file fileName, open for reading.
+int OpenPlainFile(const std::string& fileName) {
+    struct stat status {};
+    if (stat(fileName.c_str(), &status) != 0) {
+        throw FileError::FromErrno(errno, "cannot open " + fileName);
+    }
+    RequirePlainFile(status, fileName);
+    // Not blocking, so that a pipe put in the file's place meanwhile cannot hold the open up;
+    // what was opened is checked once more.
+    const int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        throw FileError::FromErrno(errno, "cannot open " + fileName);
+    }
+    try {
+        if (fstat(fd, &status) != 0) {
+            throw FileError::FromErrno(errno, "cannot open " + fileName);
+        }
+        RequirePlainFile(status, fileName);
+    } catch (...) {
+        close(fd);
+        throw;
+    }
+    return fd;
+}
+
+// The lines of an open file, read through a buffer of fixed size; closes the file.
+class LineReader {
+public:
+    LineReader(int fd, const std::string& fileName)
+        : fd_(fd), fileName_(fileName), buffer_(kReadBuffer) {}
+    ~LineReader() { close(fd_); }
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    // The next line without its LF or CR LF end; false at the end of the file. An LF at the
+    // very end of the file starts no further line.
+    bool Next(std::string& line) {
+        line.clear();
+        bool any = false;
+        while (pos_ < end_ || Fill()) {
+            any = true;
+            const char* start = buffer_.data() + pos_;
+            const auto* lf = static_cast<const char*>(std::memchr(start, '\n', end_ - pos_));
+            const auto length =
+                static_cast<std::size_t>((lf != nullptr ? lf : buffer_.data() + end_) - start);
+            line.append(start, length);
+            pos_ += length;
+            if (lf != nullptr) {
+                ++pos_;
+                break;
+            }
+        }
+        if (!any) {
+            return false;
+        }
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        ++number_;
+        return true;
+    }
+
+    // The number of the line Next returned last, counted from 1.
+    long number() const { return number_; }
+
+private:
+    bool Fill() {
+        ssize_t got = 0;
+        do {
+            got = read(fd_, buffer_.data(), buffer_.size());
+        } while (got < 0 && errno == EINTR);
+        if (got < 0) {
+            throw FileError::FromErrno(errno, "could not read " + fileName_ + " to its end");
+        }
+        pos_ = 0;
+        end_ = static_cast<std::size_t>(got);
+        return got > 0;
+    }
+
+    int fd_;
+    const std::string& fileName_;
+    std::vector<char> buffer_;
+    std::size_t pos_ = 0;
+    std::size_t end_ = 0;
+    long number_ = 0;
+};
 
 } // namespace
 
@@ -84,24 +248,8 @@ std::string FormatNumber(float value) {
 }
 
 std::optional<float> ParseNumber(std::string_view text) {
-    text = TrimBlanks(text);
-    // from_chars takes no plus sign of its own.
-    if (!text.empty() && text.front() == '+') {
-        text.remove_prefix(1);
-        if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-            return std::nullopt;
-        }
-    }
-    if (text.empty()) {
-        return std::nullopt;
-    }
-    double value = 0.0;
-    const char* end = text.data() + text.size();
-    const auto result = std::from_chars(text.data(), end, value, std::chars_format::general);
-    if (result.ec != std::errc{} || result.ptr != end) {
-        return std::nullopt;
-    }
-    return NarrowToFloat(value);
+    const auto value = ParseDecimal(TrimBlanks(text));
+    return value ? NarrowToFloat(*value) : std::nullopt;
 }
 
 void Save(const c3dObj& obj, const std::string& fileName) {
@@ -133,50 +281,23 @@ void Save(const c3dObj& obj, const std::string& fileName) {
 }
 
 void Load(c3dObj& obj, const std::string& fileName) {
-    std::error_code ec;
-    // A folder, a pipe or a device would fail or never end; only plain files are read.
-    const auto status = std::filesystem::status(fileName, ec);
-    if (!ec && !std::filesystem::is_regular_file(status)) {
-        throw std::runtime_error(fileName + " is not a plain file");
-    }
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) {
-        throw std::runtime_error("cannot open " + fileName);
-    }
+    LineReader lines(OpenPlainFile(fileName), fileName);
     std::string line;
-    if (!ReadLine(in, line)) {
-        throw FileError(fileName, 1, "the file is empty");
+    if (!lines.Next(line)) {
+        throw FileError(Reason::BadContent, "the file is empty", 1);
     }
     if (TrimBlanks(line) != kHeader) {
         MsgBox::Current().Show(kInvalidFile, MsgBox::Icon::Critical, MsgBox::kTitle);
         return;
     }
-    if (!ReadLine(in, line)) {
-        throw FileError(fileName, 2, "the file ends before the model's name");
+    if (!lines.Next(line)) {
+        throw FileError(Reason::BadContent, "the file ends before the model's name", 2);
     }
     obj.ObjName = line;
-
-    long lineNo = 2;
-    while (ReadLine(in, line)) {
-        ++lineNo;
-        if (TrimBlanks(line).empty()) {
-            continue;
+    while (lines.Next(line)) {
+        if (!TrimBlanks(line).empty()) {
+            AppendPoint(obj, line, lines.number());
         }
-        const std::string_view text(line);
-        const auto c1 = text.find(',');
-        const auto c2 = c1 == std::string_view::npos ? c1 : text.find(',', c1 + 1);
-        if (c2 == std::string_view::npos) {
-            throw FileError(fileName, lineNo, "a point needs x,y,z");
-        }
-        const float x = ParseCoordinate(text.substr(0, c1), fileName, lineNo);
-        const float y = ParseCoordinate(text.substr(c1 + 1, c2 - c1 - 1), fileName, lineNo);
-        const float z = ParseCoordinate(text.substr(c2 + 1), fileName, lineNo);
-        obj.AddPoint(Absolute(x, obj.GetCX(), fileName, lineNo),
-                     Absolute(y, obj.GetCY(), fileName, lineNo),
-                     Absolute(z, obj.GetCZ(), fileName, lineNo));
-    }
-    if (in.bad()) {
-        throw FileError(fileName, lineNo + 1, "the file could not be read to its end");
     }
 }
 

@@ -17,7 +17,7 @@ class Canvas;
 //  - a 32,768th point: std::length_error;
 //  - a perspective point that cannot be projected: std::overflow_error (the drawing of that
 //    view ends at that point);
-//  - a file that cannot be read, written or parsed: std::runtime_error.
+//  - a file that cannot be read, written or parsed: FileError, which says why.
 class c3dObj {
 public:
     // Point indices are 16-bit, so a model holds at most this many points.

@@ -1,5 +1,6 @@
 // G3D files on disk: the saved bytes, loading relative to the current centre, malformed and
 // hostile files, and saves that fail without harming the file they were meant to replace.
+#include "FileError.h"
 #include "FileTestSupport.h"
 #include "c3dObj.h"
 
@@ -44,6 +45,21 @@ c3dObj Existing() {
     obj.AddPoint(101, 202, 303);
     return obj;
 }
+
+// call fails with a FileError for reason, on line, and its text holds says.
+void ExpectFileError(const std::function<void()>& call, FileError::Reason reason, long line = 0,
+                     const std::string& says = "") {
+    try {
+        call();
+        ADD_FAILURE() << "no FileError";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.reason(), reason) << e.what();
+        EXPECT_EQ(e.line(), line) << e.what();
+        EXPECT_NE(std::string(e.what()).find(says), std::string::npos) << e.what();
+    }
+}
+
+using Reason = FileError::Reason;
 
 // Point lines "i,-i,2i" for i = 1 .. count.
 std::string CountingPoints(int count) {
@@ -242,11 +258,30 @@ TEST_F(G3dFile, LoadFileEx_PointLineThatIsNotThreeNumbers_StopsTheLoadThere) {
           "1,2,3,4", "1,2,3\t", "\t", "1;2;3", "a,b,c", "1,2,3\r\r"}) {
         SCOPED_TRACE(std::string("line '") + line + "'");
         c3dObj obj;
-        EXPECT_THROW(obj.LoadFileEx(
-                         Write(std::string("G3DModel\r\nn\r\n9,8,7\r\n") + line + "\r\n1,1,1\r\n")),
-                     std::runtime_error);
+        const std::string file =
+            Write(std::string("G3DModel\r\nn\r\n9,8,7\r\n") + line + "\r\n1,1,1\r\n");
+        ExpectFileError([&] { obj.LoadFileEx(file); }, Reason::BadContent, 4);
         ASSERT_EQ(obj.nPoints(), 1);
         ExpectPoint(obj, 0, 9, 8, 7);
+    }
+}
+
+TEST_F(G3dFile, LoadFileEx_BadPointLine_SaysWhichLineAndWhatIsWrongWithIt) {
+    const std::string long50(50, '7');
+    const std::pair<std::string, std::string> cases[] = {
+        {"1;2;3", "line 5: expected three numbers separated by commas"},
+        {"1, x ,3", "line 5: 'x' is not a number"},
+        {"1,  ,3", "line 5: a number is missing"},
+        {"1,2,-1e39", "line 5: '-1e39' is too large for a coordinate"},
+        {"1,2," + long50 + "x", "line 5: '" + long50.substr(0, 40) + "...' is not a number"},
+        {"1,a\tb,3", "line 5: 'a?b' is not a number"},
+        {"1,2," + std::string(39, 'e') + "\xC3\xA9", "line 5: '" + std::string(39, 'e') + "...'"},
+    };
+    for (const auto& [line, says] : cases) {
+        c3dObj obj;
+        const std::string file = Write("G3DModel\r\nn\r\n1,2,3\r\n\r\n" + line + "\r\n");
+        ExpectFileError([&] { obj.LoadFileEx(file); }, Reason::BadContent, 5, says);
+        EXPECT_EQ(obj.nPoints(), 1);
     }
 }
 
@@ -273,7 +308,8 @@ TEST_F(G3dFile, LoadFileEx_FileEndingBeforeTheName_FailsAndLeavesTheModel) {
         SCOPED_TRACE(std::string("file '") + bytes + "'");
         c3dObj obj = Existing();
         const Snapshot before(obj);
-        EXPECT_THROW(obj.LoadFileEx(Write(bytes)), std::runtime_error);
+        const std::string file = Write(bytes);
+        ExpectFileError([&] { obj.LoadFileEx(file); }, Reason::BadContent, *bytes == 0 ? 1 : 2);
         EXPECT_EQ(Snapshot(obj), before);
     }
     EXPECT_TRUE(box.shown.empty());
@@ -289,9 +325,9 @@ TEST_F(G3dFile, LoadFileEx_NameOnlyWithoutPoints_EmptiesNothingAndAddsNothing) {
 TEST_F(G3dFile, LoadFileEx_MissingFileOrAFolder_FailsAndLeavesTheModel) {
     c3dObj obj = Existing();
     const Snapshot before(obj);
-    EXPECT_THROW(obj.LoadFileEx(folder.file("missing.G3D")), std::runtime_error);
-    EXPECT_THROW(obj.LoadFileEx(folder.path().string()), std::runtime_error);
-    EXPECT_THROW(obj.LoadFileEx(""), std::runtime_error);
+    ExpectFileError([&] { obj.LoadFileEx(folder.file("missing.G3D")); }, Reason::NotFound);
+    ExpectFileError([&] { obj.LoadFileEx(folder.path().string()); }, Reason::IsFolder);
+    ExpectFileError([&] { obj.LoadFileEx(""); }, Reason::NotFound);
     EXPECT_EQ(Snapshot(obj), before);
 }
 
@@ -300,23 +336,24 @@ TEST_F(G3dFile, LoadFileEx_PipeOrDevice_FailsAtOnceInsteadOfWaitingOrReadingFore
     const Snapshot before(obj);
     const std::string pipe = folder.file("pipe.G3D");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    EXPECT_THROW(obj.LoadFileEx(pipe), std::runtime_error); // no writer: opening would block
-    EXPECT_THROW(obj.LoadFileEx("/dev/zero"), std::runtime_error);
+    // No writer: opening would block.
+    ExpectFileError([&] { obj.LoadFileEx(pipe); }, Reason::NotRegularFile);
+    ExpectFileError([&] { obj.LoadFileEx("/dev/zero"); }, Reason::NotRegularFile);
     EXPECT_EQ(Snapshot(obj), before);
 }
 
 TEST_F(G3dFile, LoadFileEx_PointBeyondTheFloatRangeAtThisCentre_StopsTheLoad) {
     c3dObj obj;
     obj.SetCxyz(3e38f, 0, 0);
-    EXPECT_THROW(obj.LoadFileEx(Write("G3DModel\r\nn\r\n1,2,3\r\n3e38,0,0\r\n")),
-                 std::runtime_error);
+    const std::string file = Write("G3DModel\r\nn\r\n1,2,3\r\n3e38,0,0\r\n");
+    ExpectFileError([&] { obj.LoadFileEx(file); }, Reason::BadContent, 4);
     EXPECT_EQ(obj.nPoints(), 1);
 }
 
 TEST_F(G3dFile, LoadFileEx_The32768thPoint_StopsTheLoadKeepingTheFirst32767) {
     const std::string file = Write("G3DModel\r\nbig\r\n" + CountingPoints(32768));
     c3dObj obj;
-    EXPECT_THROW(obj.LoadFileEx(file), std::length_error);
+    ExpectFileError([&] { obj.LoadFileEx(file); }, Reason::BadContent, 32770);
     ASSERT_EQ(obj.nPoints(), 32767);
     ExpectPoint(obj, 0, 1, -1, 2);
     ExpectPoint(obj, 32766, 32767, -32767, 65534);
