@@ -21,6 +21,7 @@ FileError::Reason ReasonOf(int error) {
         return FileError::Reason::PermissionDenied;
     case ENOSPC:
     case EDQUOT:
+    case EFBIG: // past the size limit of the file system or of the process
         return FileError::Reason::DiskFull;
     case EISDIR:
         return FileError::Reason::IsFolder;

@@ -257,12 +257,14 @@ void Save(const c3dObj& obj, const std::string& fileName) {
     // only the one before the line feed as part of the line end, so any name it can produce,
     // "name\r" included, is written back as it was read.
     if (obj.ObjName.find('\n') != std::string::npos) {
-        throw std::runtime_error("the model's name holds a line feed");
+        throw FileError(Reason::Other,
+                        "the model's name holds a line break, which a G3D file cannot hold");
     }
     for (int16_t i = 0; i < obj.nPoints(); ++i) {
         if (!std::isfinite(obj.GetX(i)) || !std::isfinite(obj.GetY(i)) ||
             !std::isfinite(obj.GetZ(i))) {
-            throw std::runtime_error("a point lies beyond the float range and cannot be saved");
+            throw FileError(Reason::Other, "point " + std::to_string(i + 1) +
+                                               " lies beyond the float range and cannot be saved");
         }
     }
     SafeWriter out(fileName);

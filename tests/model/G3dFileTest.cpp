@@ -10,6 +10,8 @@
 
 #include <cmath>
 #include <csignal>
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <limits>
 #include <random>
@@ -17,7 +19,13 @@
 #include <string>
 #include <vector>
 
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,6 +44,9 @@ void ExpectPoint(const c3dObj& obj, int16_t i, float x, float y, float z) {
     EXPECT_EQ(obj.GetY(i), y) << "point " << i;
     EXPECT_EQ(obj.GetZ(i), z) << "point " << i;
 }
+
+// What a file held before a save.
+constexpr const char* kOldFile = "G3DModel\r\nold\r\n1,2,3\r\n";
 
 // A model that already holds something, to see that a failing load leaves it alone.
 c3dObj Existing() {
@@ -120,6 +131,25 @@ TEST_F(G3dFile, SaveFile_OverALongerFile_ReplacesAllOfItKeepingItsPermissions) {
     EXPECT_EQ(folder.names(), std::vector<std::string>{"m.G3D"});
 }
 
+TEST_F(G3dFile, SaveFile_NewFileTakesTheUmask_AnExistingOneKeepsItsModeAndOwner) {
+    const mode_t savedMask = umask(027);
+    const c3dObj obj;
+    obj.SaveFile(folder.file("new.G3D"));
+    const std::string old = Write(kOldFile, "old.G3D");
+    fs::permissions(old, fs::perms(0662));
+    const bool mayGiveAway = chown(old.c_str(), 4321, 4322) == 0; // only root may
+    obj.SaveFile(old);
+    umask(savedMask);
+    EXPECT_EQ(fs::status(folder.file("new.G3D")).permissions(), fs::perms(0640));
+    EXPECT_EQ(fs::status(old).permissions(), fs::perms(0662));
+    struct stat status {};
+    ASSERT_EQ(stat(old.c_str(), &status), 0);
+    if (mayGiveAway) {
+        EXPECT_EQ(status.st_uid, 4321u);
+        EXPECT_EQ(status.st_gid, 4322u);
+    }
+}
+
 TEST_F(G3dFile, SaveFile_ThroughALink_ReplacesTheFileItPointsTo) {
     const std::string real = Write("old", "real.G3D");
     const std::string link = folder.file("link.G3D");
@@ -128,6 +158,22 @@ TEST_F(G3dFile, SaveFile_ThroughALink_ReplacesTheFileItPointsTo) {
     obj.SaveFile(link);
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ReadBytes(real), "G3DModel\r\n\r\n");
+}
+
+TEST_F(G3dFile, SaveFile_ThroughAChainOfRelativeLinks_WritesWhereTheLastPointsKeepingThem) {
+    fs::create_directory(folder.file("sub"));
+    fs::create_symlink("sub/hop.G3D", folder.file("first.G3D"));
+    fs::create_symlink("../end.G3D", folder.file("sub/hop.G3D")); // nothing there yet
+    c3dObj obj;
+    obj.SaveFile(folder.file("first.G3D"));
+    obj.ObjName = "again";
+    obj.SaveFile(folder.file("first.G3D"));
+    EXPECT_EQ(ReadBytes(folder.file("end.G3D")), "G3DModel\r\nagain\r\n");
+    EXPECT_TRUE(fs::is_symlink(folder.file("first.G3D")));
+    EXPECT_TRUE(fs::is_symlink(folder.file("sub/hop.G3D")));
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"end.G3D", "first.G3D", "sub"}));
+    fs::create_symlink("loop.G3D", folder.file("loop.G3D"));
+    EXPECT_THROW(obj.SaveFile(folder.file("loop.G3D")), FileError);
 }
 
 TEST_F(G3dFile, SaveFile_LongestFileNameTheSystemAllows_Saves) {
@@ -452,16 +498,12 @@ TEST_F(G3dFile, LoadAndSave_FailingInEveryWay_LeaveNoFileOpen) {
 
 namespace {
 
-constexpr const char* kOldFile = "G3DModel\r\nold\r\n1,2,3\r\n";
-
-// Runs body in a child process whose files may not grow past limit bytes, with the signal that
-// would kill it ignored, so that the write itself fails. Returns the child's exit code.
-int InChildWithFileSizeLimit(rlim_t limit, const std::function<int()>& body) {
+// Runs body in a child process after restrict, which returns false when it cannot restrict the
+// child. Returns the child's exit code.
+int InChild(const std::function<bool()>& restrict, const std::function<int()>& body) {
     const pid_t pid = fork();
     if (pid == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit small{limit, limit};
-        if (setrlimit(RLIMIT_FSIZE, &small) != 0) {
+        if (!restrict()) {
             _exit(90);
         }
         int code = 91;
@@ -480,13 +522,47 @@ int InChildWithFileSizeLimit(rlim_t limit, const std::function<int()>& body) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-// 0 when SaveFile failed with a runtime_error and left the model as it was.
-int SaveMustFail(const c3dObj& obj, const std::string& file) {
+// Files may not grow past limit bytes, with the signal that would kill the process ignored, so
+// that the write itself fails.
+int InChildWithFileSizeLimit(rlim_t limit, const std::function<int()>& body) {
+    const auto restrict = [limit] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{limit, limit};
+        return setrlimit(RLIMIT_FSIZE, &small) == 0;
+    };
+    return InChild(restrict, body);
+}
+
+// The system calls in calls fail with EIO, as on a failing disk; for fd >= 0 only those made on
+// that descriptor.
+int InChildRefusing(std::initializer_list<long> calls, int fd, const std::function<int()>& body) {
+    std::vector<sock_filter> program{{BPF_LD | BPF_W | BPF_ABS, 0, 0, offsetof(seccomp_data, nr)}};
+    for (const long call : calls) {
+        const auto skip = static_cast<uint8_t>(calls.size() - program.size() + 1);
+        program.push_back({BPF_JMP | BPF_JEQ | BPF_K, skip, 0, static_cast<uint32_t>(call)});
+    }
+    program.push_back({BPF_RET | BPF_K, 0, 0, SECCOMP_RET_ALLOW});
+    if (fd >= 0) {
+        program.push_back({BPF_LD | BPF_W | BPF_ABS, 0, 0, offsetof(seccomp_data, args)});
+        program.push_back({BPF_JMP | BPF_JEQ | BPF_K, 1, 0, static_cast<uint32_t>(fd)});
+        program.push_back({BPF_RET | BPF_K, 0, 0, SECCOMP_RET_ALLOW});
+    }
+    program.push_back({BPF_RET | BPF_K, 0, 0, SECCOMP_RET_ERRNO | EIO});
+    const auto restrict = [&program] {
+        const sock_fprog filter{static_cast<unsigned short>(program.size()), program.data()};
+        return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+               prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0;
+    };
+    return InChild(restrict, body);
+}
+
+// 0 when SaveFile failed for reason and left the model as it was.
+int SaveMustFail(const c3dObj& obj, const std::string& file, Reason reason) {
     const Snapshot before(obj);
     try {
         obj.SaveFile(file);
-    } catch (const std::runtime_error&) {
-        return Snapshot(obj) == before ? 0 : 3;
+    } catch (const FileError& e) {
+        return e.reason() != reason ? 2 : Snapshot(obj) == before ? 0 : 3;
     }
     return 1;
 }
@@ -495,8 +571,8 @@ int SaveMustFail(const c3dObj& obj, const std::string& file) {
 
 TEST_F(G3dFile, SaveFile_IntoAMissingFolder_FailsCreatingNothing) {
     const c3dObj obj;
-    EXPECT_THROW(obj.SaveFile(folder.file("missing/m.G3D")), std::runtime_error);
-    EXPECT_THROW(obj.SaveFile(""), std::runtime_error);
+    EXPECT_EQ(SaveMustFail(obj, folder.file("missing/m.G3D"), Reason::NotFound), 0);
+    EXPECT_EQ(SaveMustFail(obj, "", Reason::NotFound), 0);
     EXPECT_TRUE(folder.names().empty());
 }
 
@@ -505,7 +581,7 @@ TEST_F(G3dFile, SaveFile_OntoAFolder_FailsLeavingTheFolderAndNoTemporaryFile) {
     const std::string inside = Write(kOldFile, "m.G3D/kept");
     c3dObj obj;
     obj.AddPoint(1, 1, 1);
-    EXPECT_EQ(SaveMustFail(obj, folder.file("m.G3D")), 0);
+    EXPECT_EQ(SaveMustFail(obj, folder.file("m.G3D"), Reason::IsFolder), 0);
     EXPECT_TRUE(fs::is_directory(folder.file("m.G3D")));
     EXPECT_EQ(ReadBytes(inside), kOldFile);
     EXPECT_EQ(folder.names(), std::vector<std::string>{"m.G3D"});
@@ -516,7 +592,7 @@ TEST_F(G3dFile, SaveFile_OverAReadOnlyFile_FailsKeepingIt) {
     fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
     c3dObj obj;
     obj.AddPoint(1, 1, 1);
-    EXPECT_EQ(SaveMustFail(obj, file), 0);
+    EXPECT_EQ(SaveMustFail(obj, file, Reason::PermissionDenied), 0);
     EXPECT_EQ(ReadBytes(file), kOldFile);
     EXPECT_EQ(folder.names(), std::vector<std::string>{"m.G3D"});
 }
@@ -525,10 +601,10 @@ TEST_F(G3dFile, SaveFile_ModelThatCannotBeWritten_FailsKeepingTheOldFile) {
     const std::string file = Write(kOldFile, "m.G3D");
     c3dObj infinite;
     infinite.AddPoint(std::numeric_limits<float>::infinity(), 0, 0);
-    EXPECT_EQ(SaveMustFail(infinite, file), 0);
+    EXPECT_EQ(SaveMustFail(infinite, file, Reason::Other), 0);
     c3dObj twoLineName;
     twoLineName.ObjName = "two\nlines";
-    EXPECT_EQ(SaveMustFail(twoLineName, file), 0);
+    EXPECT_EQ(SaveMustFail(twoLineName, file, Reason::Other), 0);
     EXPECT_EQ(ReadBytes(file), kOldFile);
     EXPECT_EQ(folder.names(), std::vector<std::string>{"m.G3D"});
 }
@@ -540,7 +616,9 @@ TEST_F(G3dFile, SaveFile_DiskFullPartWayThrough_KeepsTheOldFileByteForByte) {
     for (int i = 0; i < 3000; ++i) {
         big.AddPoint(static_cast<float>(i) / 7, -static_cast<float>(i), 1e20f);
     }
-    EXPECT_EQ(InChildWithFileSizeLimit(4096, [&] { return SaveMustFail(big, file); }), 0);
+    EXPECT_EQ(
+        InChildWithFileSizeLimit(4096, [&] { return SaveMustFail(big, file, Reason::DiskFull); }),
+        0);
     EXPECT_EQ(ReadBytes(file), kOldFile);
     EXPECT_EQ(folder.names(), std::vector<std::string>{"m.G3D"});
 }
@@ -552,7 +630,38 @@ TEST_F(G3dFile, SaveFile_DiskFullAtTheFinalFlush_KeepsTheOldFileByteForByte) {
     for (int i = 0; i < 10; ++i) {
         small.AddPoint(static_cast<float>(i), 2, 3);
     }
-    EXPECT_EQ(InChildWithFileSizeLimit(40, [&] { return SaveMustFail(small, file); }), 0);
+    EXPECT_EQ(
+        InChildWithFileSizeLimit(40, [&] { return SaveMustFail(small, file, Reason::DiskFull); }),
+        0);
+    EXPECT_EQ(ReadBytes(file), kOldFile);
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"m.G3D"});
+}
+
+// Only nodes of the test's own folder: a broken save would replace them.
+TEST_F(G3dFile, SaveFile_OntoAPipeOrASocket_FailsWritingNothing) {
+    const std::string pipe = folder.file("pipe.G3D");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    fs::create_symlink(pipe, folder.file("link.G3D"));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    folder.file("socket.G3D").copy(address.sun_path, sizeof address.sun_path - 1);
+    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    close(listener);
+    const c3dObj obj;
+    for (const char* name : {"pipe.G3D", "link.G3D", "socket.G3D"}) {
+        EXPECT_EQ(SaveMustFail(obj, folder.file(name), Reason::NotRegularFile), 0) << name;
+    }
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    EXPECT_TRUE(fs::is_socket(folder.file("socket.G3D")));
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"link.G3D", "pipe.G3D", "socket.G3D"}));
+}
+
+TEST_F(G3dFile, SaveFile_RenameRefused_KeepsTheOldFileAndRemovesTheNewOne) {
+    const std::string file = Write(kOldFile, "m.G3D");
+    const c3dObj obj;
+    const auto save = [&] { return SaveMustFail(obj, file, Reason::Other); };
+    EXPECT_EQ(InChildRefusing({SYS_rename, SYS_renameat, SYS_renameat2}, -1, save), 0);
     EXPECT_EQ(ReadBytes(file), kOldFile);
     EXPECT_EQ(folder.names(), std::vector<std::string>{"m.G3D"});
 }
