@@ -14,7 +14,8 @@ namespace G3dFile {
 // header shows " Invalid File " and changes nothing.
 void Load(c3dObj& obj, const std::string& fileName);
 
-// Writes obj as a G3D file; an existing file is replaced only once the new one is complete.
+// Writes obj as a G3D file; the file it replaces keeps its old content if the save fails. See
+// SafeWriter for links and hard links.
 void Save(const c3dObj& obj, const std::string& fileName);
 
 // Numbers as the file writes them, independent of the process locale: seven significant

@@ -3,12 +3,14 @@
 
 #include "FileError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <filesystem>
 #include <optional>
 #include <random>
 #include <utility>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -85,24 +87,47 @@ std::optional<struct stat> Inspect(const std::string& target) {
     return status;
 }
 
-// Writes all of bytes, past interruptions and short writes; false with errno set on failure.
-bool WriteAll(int fd, std::string_view bytes) {
+// Writes all of bytes at offset, past interruptions and short writes; false with errno set on
+// failure.
+bool WriteAll(int fd, std::string_view bytes, off_t offset) {
     while (!bytes.empty()) {
-        const ssize_t written = write(fd, bytes.data(), bytes.size());
+        const ssize_t written = pwrite(fd, bytes.data(), bytes.size(), offset);
         if (written < 0 && errno != EINTR) {
             return false;
         }
         bytes.remove_prefix(static_cast<std::size_t>(std::max<ssize_t>(written, 0)));
+        offset += std::max<ssize_t>(written, 0);
     }
     return true;
 }
 
-// Makes a rename or removal in folder durable. A file system that cannot flush a folder
-// (EINVAL) has nothing more to do.
+// Copies the whole content of from to the start of to; false with errno set on failure.
+bool CopyContent(int from, int to) {
+    std::vector<char> buffer(kChunk);
+    off_t offset = 0;
+    for (;;) {
+        const ssize_t got = pread(from, buffer.data(), buffer.size(), offset);
+        if (got == 0) {
+            return true;
+        }
+        if (got < 0 && errno != EINTR) {
+            return false;
+        }
+        if (got > 0) {
+            if (!WriteAll(to, {buffer.data(), static_cast<std::size_t>(got)}, offset)) {
+                return false;
+            }
+            offset += got;
+        }
+    }
+}
+
+// Makes a rename or a new name in folder durable. A folder that cannot be opened or flushed
+// (EACCES, EINVAL) leaves nothing more to do.
 bool SyncFolder(const std::string& folder) {
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        return false;
+        return errno == EACCES;
     }
     const bool synced = fsync(fd) == 0 || errno == EINVAL;
     const int error = errno;
@@ -111,12 +136,32 @@ bool SyncFolder(const std::string& folder) {
     return synced;
 }
 
+void CloseIfOpen(int& fd) {
+    if (fd >= 0) {
+        close(std::exchange(fd, -1));
+    }
+}
+
 } // namespace
 
 SafeWriter::SafeWriter(const std::string& target)
     : target_(FollowLinks(target)), folder_(FolderOf(target_)) {
     const std::optional<struct stat> existing = Inspect(target_);
-    CreateTemporary(existing ? existing->st_mode & kModeBits : kNewFileMode);
+    if (existing && existing->st_nlink > 1) {
+        BeginInPlace(*existing);
+    } else {
+        BeginReplacement(existing);
+    }
+}
+
+SafeWriter::~SafeWriter() {
+    if (!finished_) {
+        Abandon();
+    }
+}
+
+void SafeWriter::BeginReplacement(const std::optional<struct stat>& existing) {
+    out_ = CreateTemporary(existing ? existing->st_mode & kModeBits : kNewFileMode);
     if (existing) {
         // The owner stays where the system lets it; chown before chmod, which it may undo.
         if (fchown(out_, existing->st_uid, existing->st_gid) != 0 && errno != EPERM) {
@@ -128,14 +173,26 @@ SafeWriter::SafeWriter(const std::string& target)
     }
 }
 
-SafeWriter::~SafeWriter() {
-    if (!finished_) {
-        Abandon();
+// Other names share the target's content, and a rename would part them from it: the target is
+// rewritten in place, after its old content has been copied aside onto the disk.
+void SafeWriter::BeginInPlace(const struct stat& existing) {
+    inPlace_ = true;
+    out_ = open(target_.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK);
+    if (out_ < 0) {
+        Fail(errno, "cannot open");
+    }
+    copy_ = CreateTemporary(existing.st_mode & kModeBits);
+    if (!CopyContent(out_, copy_) || fsync(copy_) != 0 || !SyncFolder(folder_)) {
+        Fail(errno, "cannot copy aside the old content of");
+    }
+    rewriting_ = true;
+    if (ftruncate(out_, 0) != 0) {
+        Fail(errno, "could not write");
     }
 }
 
 // O_EXCL makes the name ours alone; the mode, less the umask, is never wider than the target's.
-void SafeWriter::CreateTemporary(unsigned mode) {
+int SafeWriter::CreateTemporary(mode_t mode) {
     std::random_device seed;
     std::mt19937_64 random(seed());
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
@@ -143,11 +200,11 @@ void SafeWriter::CreateTemporary(unsigned mode) {
         // leave no room for a suffix.
         const std::string candidate =
             folder_ + "/.tessaly-" + std::to_string(random() % 1000000000ULL) + ".tmp";
-        out_ = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                    static_cast<mode_t>(mode));
-        if (out_ >= 0) {
+        const int fd =
+            open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+        if (fd >= 0) {
             temporary_ = candidate;
-            return;
+            return fd;
         }
         if (errno != EEXIST) {
             Fail(errno, "cannot create a file in the folder of");
@@ -165,9 +222,10 @@ void SafeWriter::WriteLine(std::string_view text) {
 }
 
 void SafeWriter::Flush() {
-    if (!WriteAll(out_, pending_)) {
+    if (!WriteAll(out_, pending_, written_)) {
         Fail(errno, "could not write");
     }
+    written_ += static_cast<off_t>(pending_.size());
     pending_.clear();
 }
 
@@ -175,6 +233,12 @@ void SafeWriter::Commit() {
     Flush();
     if (fsync(out_) != 0) {
         Fail(errno, "could not write");
+    }
+    if (inPlace_) {
+        // Every byte is on the disk: the copy has served its purpose.
+        rewriting_ = false;
+        Abandon();
+        return;
     }
     if (close(std::exchange(out_, -1)) != 0) {
         Fail(errno, "could not write");
@@ -189,16 +253,27 @@ void SafeWriter::Commit() {
 }
 
 void SafeWriter::Fail(int error, const std::string& what) {
-    Abandon();
-    finished_ = true;
-    throw FileError::FromErrno(error, what + " " + target_);
+    const FileError failure = FileError::FromErrno(error, what + " " + target_);
+    if (!Abandon()) {
+        throw FileError(failure.reason(), std::string(failure.what()) +
+                                              "; the old content could not be put back and is "
+                                              "kept in " +
+                                              temporary_);
+    }
+    throw failure;
 }
 
-void SafeWriter::Abandon() noexcept {
-    if (out_ >= 0) {
-        close(std::exchange(out_, -1));
-    }
-    if (!temporary_.empty()) {
+bool SafeWriter::Restore() noexcept {
+    return ftruncate(out_, 0) == 0 && CopyContent(copy_, out_) && fsync(out_) == 0;
+}
+
+bool SafeWriter::Abandon() noexcept {
+    const bool restored = !rewriting_ || Restore();
+    CloseIfOpen(out_);
+    CloseIfOpen(copy_);
+    if (restored && !temporary_.empty()) {
         unlink(temporary_.c_str());
     }
+    finished_ = true;
+    return restored;
 }

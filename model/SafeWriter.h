@@ -2,14 +2,20 @@
 // model's file writing goes through here.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
-// The text goes to a temporary file in the target's folder, created with the target's
+#include <sys/stat.h>
+
+// The target is the file the name finally points to through any symbolic links; the links stay.
+// Normally the text goes to a temporary file in the target's folder, created with the target's
 // permissions and never wider; Commit checks that every byte reached the disk and only then
 // renames it over the target, so that after a crash the target holds its old content or the
-// new, never a part. Without a successful Commit the temporary file is removed and the target
-// is left exactly as it was. Every failure is a FileError.
+// new, never a part. A target with other hard links is rewritten in place instead, so that
+// every name shows the new content; its old content is first copied aside onto the disk and
+// put back if the rewrite fails. Without a successful Commit the target keeps its old content
+// and the temporary file is removed. Every failure is a FileError.
 class SafeWriter {
 public:
     explicit SafeWriter(const std::string& target);
@@ -22,16 +28,29 @@ public:
     void Commit();
 
 private:
-    void CreateTemporary(unsigned mode);
+    void BeginReplacement(const std::optional<struct stat>& existing);
+    void BeginInPlace(const struct stat& existing);
+    int CreateTemporary(mode_t mode);
     void Flush();
-    // Removes what this writer made and throws the FileError for a failed call.
+    // Abandons the save and throws the FileError for a failed call.
     [[noreturn]] void Fail(int error, const std::string& what);
-    void Abandon() noexcept;
+    // Puts the old content back from its copy; false when even that fails.
+    bool Restore() noexcept;
+    // Leaves the target as it was and removes what this writer made; false when the old content
+    // could not be put back, and its copy is kept.
+    bool Abandon() noexcept;
 
     std::string target_;
     std::string folder_;
+    // The new file, or for a rewrite in place the copy of the old content.
     std::string temporary_;
+    // Where the text goes: the new file, or the target itself.
     int out_ = -1;
+    int copy_ = -1;
+    off_t written_ = 0;
     std::string pending_;
+    bool inPlace_ = false;
+    // The target's old content is gone from it and must be put back on failure.
+    bool rewriting_ = false;
     bool finished_ = false;
 };

@@ -64,8 +64,7 @@ public:
     void RotateXYZ(float xAngle, float yAngle, float zAngle);
     // Appends the points of a G3D file and replaces ObjName.
     void LoadFileEx(const std::string& FileName);
-    // Writes the model as a G3D file; an existing file is replaced only once the new one is
-    // complete.
+    // Writes the model as a G3D file, through any links; a failed save leaves the old content.
     void SaveFile(const std::string& FileName) const;
     // Scales every point about the centre: by 1.1 for mDir 1, by 0.9 for mDir -1.
     void Resize(int16_t mDir);

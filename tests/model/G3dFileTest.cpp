@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <sys/prctl.h>
@@ -664,4 +665,46 @@ TEST_F(G3dFile, SaveFile_RenameRefused_KeepsTheOldFileAndRemovesTheNewOne) {
     EXPECT_EQ(InChildRefusing({SYS_rename, SYS_renameat, SYS_renameat2}, -1, save), 0);
     EXPECT_EQ(ReadBytes(file), kOldFile);
     EXPECT_EQ(folder.names(), std::vector<std::string>{"m.G3D"});
+}
+
+TEST_F(G3dFile, SaveFile_FileWithASecondHardLink_RewritesTheContentBothNamesShare) {
+    const std::string file = Write(kOldFile, "m.G3D");
+    fs::create_hard_link(file, folder.file("second.G3D"));
+    c3dObj obj;
+    obj.ObjName = "new";
+    obj.SaveFile(file);
+    EXPECT_EQ(ReadBytes(folder.file("second.G3D")), "G3DModel\r\nnew\r\n");
+    EXPECT_TRUE(fs::equivalent(file, folder.file("second.G3D")));
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"m.G3D", "second.G3D"}));
+}
+
+TEST_F(G3dFile, SaveFile_HardLinkedFileFailingPartWay_PutsTheOldContentBack) {
+    const std::string file = Write(kOldFile, "m.G3D");
+    fs::create_hard_link(file, folder.file("second.G3D"));
+    c3dObj big;
+    for (int i = 0; i < 3000; ++i) {
+        big.AddPoint(static_cast<float>(i) / 7, -static_cast<float>(i), 1e20f);
+    }
+    EXPECT_EQ(
+        InChildWithFileSizeLimit(4096, [&] { return SaveMustFail(big, file, Reason::DiskFull); }),
+        0);
+    EXPECT_EQ(ReadBytes(folder.file("second.G3D")), kOldFile);
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"m.G3D", "second.G3D"}));
+
+    // When the target refuses even the old content, the copy stays and the error names it.
+    const int targetFd = open(folder.path().c_str(), O_RDONLY); // the number the save gets next
+    close(targetFd);
+    const auto save = [&] {
+        try {
+            big.SaveFile(file);
+        } catch (const FileError& e) {
+            const std::string copy = folder.file(folder.names().front()); // ".tessaly-" sorts first
+            return std::string(e.what()).find("kept in " + copy) != std::string::npos ? 0 : 2;
+        }
+        return 1;
+    };
+    EXPECT_EQ(InChildRefusing({SYS_write, SYS_pwrite64}, targetFd, save), 0);
+    const std::vector<std::string> names = folder.names();
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_EQ(ReadBytes(folder.file(names[0])), kOldFile);
 }
