@@ -82,6 +82,10 @@ std::string Quoted(std::string_view text) {
     return quoted + (length < text.size() ? "...'" : "'");
 }
 
+std::string LongerThan(const char* what, std::size_t limit) {
+    return std::string(what) + " is longer than " + std::to_string(limit) + " bytes";
+}
+
 // A coordinate's text as a float; a FileError on the given line says what is wrong with it.
 float ReadCoordinate(std::string_view text, long line) {
     text = TrimBlanks(text);
@@ -174,35 +178,43 @@ public:
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
-    // The next line without its LF or CR LF end; false at the end of the file. An LF at the
-    // very end of the file starts no further line.
-    bool Next(std::string& line) {
+    enum class Status { Read, End, TooLong };
+
+    // The next line without its LF or CR LF end, if it is at most limit bytes long; an over-long
+    // line is read no further. An LF at the very end of the file starts no further line.
+    Status Next(std::string& line, std::size_t limit) {
         line.clear();
-        bool any = false;
-        while (pos_ < end_ || Fill()) {
-            any = true;
+        if (pos_ == end_ && !Fill()) {
+            return Status::End;
+        }
+        ++number_;
+        // The byte past the limit may be the CR of a CR LF end.
+        const std::size_t room = limit + 1;
+        for (;;) {
             const char* start = buffer_.data() + pos_;
             const auto* lf = static_cast<const char*>(std::memchr(start, '\n', end_ - pos_));
             const auto length =
                 static_cast<std::size_t>((lf != nullptr ? lf : buffer_.data() + end_) - start);
+            if (line.size() + length > room) {
+                return Status::TooLong;
+            }
             line.append(start, length);
             pos_ += length;
             if (lf != nullptr) {
                 ++pos_;
                 break;
             }
-        }
-        if (!any) {
-            return false;
+            if (!Fill()) {
+                break;
+            }
         }
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
-        ++number_;
-        return true;
+        return line.size() > limit ? Status::TooLong : Status::Read;
     }
 
-    // The number of the line Next returned last, counted from 1.
+    // The number of the line Next read last, counted from 1.
     long number() const { return number_; }
 
 private:
@@ -256,6 +268,10 @@ void Save(const c3dObj& obj, const std::string& fileName) {
     // A line feed would end the name's line early. A carriage return is kept: the reader takes
     // only the one before the line feed as part of the line end, so any name it can produce,
     // "name\r" included, is written back as it was read.
+    if (obj.ObjName.size() > kMaxNameLine) {
+        throw FileError(Reason::Other, LongerThan("the model's name", kMaxNameLine) +
+                                           ", more than a G3D file holds");
+    }
     if (obj.ObjName.find('\n') != std::string::npos) {
         throw FileError(Reason::Other,
                         "the model's name holds a line break, which a G3D file cannot hold");
@@ -283,20 +299,32 @@ void Save(const c3dObj& obj, const std::string& fileName) {
 }
 
 void Load(c3dObj& obj, const std::string& fileName) {
+    using Status = LineReader::Status;
     LineReader lines(OpenPlainFile(fileName), fileName);
     std::string line;
-    if (!lines.Next(line)) {
+    const Status header = lines.Next(line, kMaxHeaderLine);
+    if (header == Status::End) {
         throw FileError(Reason::BadContent, "the file is empty", 1);
     }
-    if (TrimBlanks(line) != kHeader) {
+    // A first line too long for the header is no header either.
+    if (header == Status::TooLong || TrimBlanks(line) != kHeader) {
         MsgBox::Current().Show(kInvalidFile, MsgBox::Icon::Critical, MsgBox::kTitle);
         return;
     }
-    if (!lines.Next(line)) {
+    const Status name = lines.Next(line, kMaxNameLine);
+    if (name == Status::End) {
         throw FileError(Reason::BadContent, "the file ends before the model's name", 2);
     }
+    if (name == Status::TooLong) {
+        throw FileError(Reason::BadContent, LongerThan("the model's name", kMaxNameLine), 2);
+    }
     obj.ObjName = line;
-    while (lines.Next(line)) {
+    for (Status status; (status = lines.Next(line, kMaxPointLine)) != Status::End;) {
+        if (status == Status::TooLong) {
+            throw FileError(Reason::BadContent,
+                            LongerThan("the line", kMaxPointLine) + ", far too long for a point",
+                            lines.number());
+        }
         if (!TrimBlanks(line).empty()) {
             AppendPoint(obj, line, lines.number());
         }

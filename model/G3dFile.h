@@ -2,6 +2,7 @@
 // "x,y,z" line per point holding its offsets from the centre.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,6 +10,17 @@
 class c3dObj;
 
 namespace G3dFile {
+
+// Every line of a file has a bound, in bytes without its line end, so that a file that is not a
+// model (a huge file of zeros, an image, one endless line) is refused after a few KiB and memory
+// stays small. A saved file's point lines are at most 41 bytes; the bounds leave ample room for
+// files written by hand or by other programs, with blanks and long digit strings:
+//  - the header line: a longer first line is not the header;
+inline constexpr std::size_t kMaxHeaderLine = 4096;
+//  - the name line, which is also the longest name Save writes;
+inline constexpr std::size_t kMaxNameLine = 4096;
+//  - every line after the name, point lines and blank ones alike.
+inline constexpr std::size_t kMaxPointLine = 2048;
 
 // Appends the file's points to obj at obj's centre and replaces its name. A file without the
 // header shows " Invalid File " and changes nothing.

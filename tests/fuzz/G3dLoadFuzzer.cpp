@@ -5,13 +5,16 @@
 // the reader:
 //  - the centre and the points that were there before are untouched;
 //  - nPoints stays within 0..32767 and every appended offset is finite;
-//  - a file without the header shows " Invalid File " once and changes nothing;
-//  - an empty file or one that ends before the name line is an error and changes nothing;
+//  - a file without the header shows " Invalid File " once and changes nothing; a first line
+//    longer than its bound is no header;
+//  - an empty file, one that ends before the name line or one whose name line is longer than
+//    its bound is an error and changes nothing;
 //  - otherwise the name is line 2 and exactly the point lines before the first bad one were
-//    appended, with the offsets the file's numbers give; a bad line is an error, no bad line
-//    is no error;
+//    appended, with the offsets the file's numbers give; a bad line (a line longer than its
+//    bound among them, blank or not) is an error, no bad line is no error;
 //  - the file is closed again whichever way the load ends.
 // Any difference aborts, which libFuzzer reports as a finding.
+#include "G3dFile.h"
 #include "MsgBox.h"
 #include "c3dObj.h"
 
@@ -321,11 +324,13 @@ void CheckLoad(const std::vector<std::string_view>& lines, Setup& setup, const s
         }
     }
 
-    const bool headerMissing = !lines.empty() && TrimSpaces(lines[0]) != "G3DModel";
+    const bool headerMissing = !lines.empty() && (lines[0].size() > G3dFile::kMaxHeaderLine ||
+                                                  TrimSpaces(lines[0]) != "G3DModel");
     if (Messages().shown != (headerMissing ? 1 : 0)) {
         Fail(std::to_string(Messages().shown) + " messages shown");
     }
-    if (headerMissing || lines.size() < 2) {
+    const bool nameMissing = lines.size() < 2 || lines[1].size() > G3dFile::kMaxNameLine;
+    if (headerMissing || nameMissing) {
         if (threw == headerMissing) {
             Fail(headerMissing ? "a file without the header is an error"
                                : "a file without a name line loaded");
@@ -341,10 +346,12 @@ void CheckLoad(const std::vector<std::string_view>& lines, Setup& setup, const s
 
     int32_t next = n0;
     for (std::size_t n = 2; n < lines.size(); ++n) {
-        if (TrimSpaces(lines[n]).empty()) {
+        const bool tooLong = lines[n].size() > G3dFile::kMaxPointLine;
+        if (!tooLong && TrimSpaces(lines[n]).empty()) {
             continue;
         }
-        const std::optional<Point3D> point = PointOfLine(lines[n], setup, next, count > next);
+        const std::optional<Point3D> point =
+            tooLong ? std::nullopt : PointOfLine(lines[n], setup, next, count > next);
         if (!point) {
             if (!threw) {
                 Fail("line " + std::to_string(n + 1) + " is bad but the load did not fail");

@@ -1,5 +1,6 @@
 // G3D files on disk: the saved bytes, loading relative to the current centre, malformed and
 // hostile files, and saves that fail without harming the file they were meant to replace.
+#include "G3dFile.h"
 #include "FileError.h"
 #include "FileTestSupport.h"
 #include "c3dObj.h"
@@ -80,6 +81,75 @@ std::string CountingPoints(int count) {
         text += std::to_string(i) + "," + std::to_string(-i) + "," + std::to_string(2 * i) + "\r\n";
     }
     return text;
+}
+
+// Runs body in a child process after restrict, which returns false when it cannot restrict the
+// child. Returns the child's exit code.
+int InChild(const std::function<bool()>& restrict, const std::function<int()>& body) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (!restrict()) {
+            _exit(90);
+        }
+        int code = 91;
+        try {
+            code = body();
+        } catch (...) {
+            code = 92;
+        }
+        _exit(code);
+    }
+    if (pid < 0) {
+        return -1;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Files may not grow past limit bytes, with the signal that would kill the process ignored, so
+// that the write itself fails.
+int InChildWithFileSizeLimit(rlim_t limit, const std::function<int()>& body) {
+    const auto restrict = [limit] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{limit, limit};
+        return setrlimit(RLIMIT_FSIZE, &small) == 0;
+    };
+    return InChild(restrict, body);
+}
+
+// The system calls in calls fail with EIO, as on a failing disk; for fd >= 0 only those made on
+// that descriptor.
+int InChildRefusing(std::initializer_list<long> calls, int fd, const std::function<int()>& body) {
+    std::vector<sock_filter> program{{BPF_LD | BPF_W | BPF_ABS, 0, 0, offsetof(seccomp_data, nr)}};
+    for (const long call : calls) {
+        const auto skip = static_cast<uint8_t>(calls.size() - program.size() + 1);
+        program.push_back({BPF_JMP | BPF_JEQ | BPF_K, skip, 0, static_cast<uint32_t>(call)});
+    }
+    program.push_back({BPF_RET | BPF_K, 0, 0, SECCOMP_RET_ALLOW});
+    if (fd >= 0) {
+        program.push_back({BPF_LD | BPF_W | BPF_ABS, 0, 0, offsetof(seccomp_data, args)});
+        program.push_back({BPF_JMP | BPF_JEQ | BPF_K, 1, 0, static_cast<uint32_t>(fd)});
+        program.push_back({BPF_RET | BPF_K, 0, 0, SECCOMP_RET_ALLOW});
+    }
+    program.push_back({BPF_RET | BPF_K, 0, 0, SECCOMP_RET_ERRNO | EIO});
+    const auto restrict = [&program] {
+        const sock_fprog filter{static_cast<unsigned short>(program.size()), program.data()};
+        return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+               prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0;
+    };
+    return InChild(restrict, body);
+}
+
+// 0 when SaveFile failed for reason and left the model as it was.
+int SaveMustFail(const c3dObj& obj, const std::string& file, Reason reason) {
+    const Snapshot before(obj);
+    try {
+        obj.SaveFile(file);
+    } catch (const FileError& e) {
+        return e.reason() != reason ? 2 : Snapshot(obj) == before ? 0 : 3;
+    }
+    return 1;
 }
 
 class G3dFile : public ::testing::Test {
@@ -407,20 +477,64 @@ TEST_F(G3dFile, LoadFileEx_The32768thPoint_StopsTheLoadKeepingTheFirst32767) {
     EXPECT_EQ(obj.ObjName, "big");
 }
 
-TEST_F(G3dFile, LoadFileEx_TenMegabyteLines_AreReadWithoutTrouble) {
-    const std::string huge(10 * 1024 * 1024, '7');
+// Every line may be as long as its bound, and a line one byte longer is refused.
+TEST_F(G3dFile, LoadFileEx_LinesUpToTheirBounds_LoadAndLongerOnesAreRefused) {
+    using ::G3dFile::kMaxHeaderLine, ::G3dFile::kMaxNameLine, ::G3dFile::kMaxPointLine;
+    const auto padded = [](std::string text, std::size_t length, char pad) {
+        text.resize(length, pad);
+        return text;
+    };
+    const std::string name(kMaxNameLine, 'n');
     c3dObj obj;
-    EXPECT_THROW(obj.LoadFileEx(Write("G3DModel\r\nn\r\n1,2," + huge + "\r\n")),
-                 std::runtime_error);
-    EXPECT_EQ(obj.nPoints(), 0);
-    obj.LoadFileEx(Write("G3DModel\r\nn\r\n1,2,0." + huge + "\r\n"));
-    ASSERT_EQ(obj.nPoints(), 1);
-    EXPECT_EQ(obj.GetZ(0), 0.7777778f);
-    obj.LoadFileEx(
-        Write("G3DModel\r\n" + huge + "\r\n" + std::string(huge.size(), ' ') + "\r\n4,5,6"));
-    EXPECT_EQ(obj.ObjName, huge);
+    obj.LoadFileEx(Write(std::string(kMaxHeaderLine - 8, ' ') + "G3DModel\r\n" + name + "\r\n" +
+                         padded("1,2,0.", kMaxPointLine, '7') + "\r\n" +
+                         std::string(kMaxPointLine, ' ') + "\n4,5,6"));
+    EXPECT_TRUE(box.shown.empty());
+    EXPECT_EQ(obj.ObjName, name);
     ASSERT_EQ(obj.nPoints(), 2);
+    EXPECT_EQ(obj.GetZ(0), 0.7777778f);
     ExpectPoint(obj, 1, 4, 5, 6);
+
+    const Snapshot before(obj);
+    obj.LoadFileEx(Write(std::string(kMaxHeaderLine - 7, ' ') + "G3DModel\r\nn\r\n"));
+    EXPECT_EQ(box.shown.size(), 1u);
+    const std::string longName = Write("G3DModel\r\n" + name + "n\r\n");
+    ExpectFileError([&] { obj.LoadFileEx(longName); }, Reason::BadContent, 2);
+    EXPECT_EQ(Snapshot(obj), before);
+    for (const auto& [start, end] : {std::pair{"1,2,0.", "\n"}, {" ", "\r\n"}}) {
+        const std::string file =
+            Write("G3DModel\r\nn\r\n1,2,3\r\n" + padded(start, kMaxPointLine + 1, start[0]) + end);
+        ExpectFileError([&] { obj.LoadFileEx(file); }, Reason::BadContent, 4);
+        EXPECT_EQ(obj.nPoints(), 3);
+        obj.DeletePoint(2);
+    }
+}
+
+// A file that is no model is refused after its first few KiB, with little memory.
+TEST_F(G3dFile, LoadFileEx_HugeFileOfZeros_IsRefusedReadingLittle) {
+    constexpr off_t kSize = 300 << 20;
+    constexpr long kMaxGrowthKiB = 32 << 10;
+    const std::string file = folder.file("zeros.G3D");
+    for (const auto& [start, line] :
+         {std::pair<std::string, long>{"", 0}, {"G3DModel\r\n", 2}, {"G3DModel\r\nn\r\n", 3}}) {
+        WriteBytes(file, start);
+        ASSERT_EQ(truncate(file.c_str(), kSize), 0); // a sparse file, quick to make
+        const auto load = [&, line = line] {
+            rusage usage{};
+            getrusage(RUSAGE_SELF, &usage);
+            const long peakBefore = usage.ru_maxrss;
+            c3dObj obj;
+            long failedAt = 0; // a first line that is no header shows " Invalid File "
+            try {
+                obj.LoadFileEx(file);
+            } catch (const FileError& e) {
+                failedAt = e.line();
+            }
+            getrusage(RUSAGE_SELF, &usage);
+            return usage.ru_maxrss - peakBefore > kMaxGrowthKiB ? 10 : failedAt == line ? 0 : 11;
+        };
+        EXPECT_EQ(InChild([] { return true; }, load), 0) << "starting '" << start << "'";
+    }
 }
 
 TEST_F(G3dFile, LoadFileEx_ArbitraryBytes_AddFinitePointsOrFailButNeverCrash) {
@@ -497,79 +611,6 @@ TEST_F(G3dFile, LoadAndSave_FailingInEveryWay_LeaveNoFileOpen) {
 
 // ---- failed saves keep the old file ----
 
-namespace {
-
-// Runs body in a child process after restrict, which returns false when it cannot restrict the
-// child. Returns the child's exit code.
-int InChild(const std::function<bool()>& restrict, const std::function<int()>& body) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (!restrict()) {
-            _exit(90);
-        }
-        int code = 91;
-        try {
-            code = body();
-        } catch (...) {
-            code = 92;
-        }
-        _exit(code);
-    }
-    if (pid < 0) {
-        return -1;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-// Files may not grow past limit bytes, with the signal that would kill the process ignored, so
-// that the write itself fails.
-int InChildWithFileSizeLimit(rlim_t limit, const std::function<int()>& body) {
-    const auto restrict = [limit] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit small{limit, limit};
-        return setrlimit(RLIMIT_FSIZE, &small) == 0;
-    };
-    return InChild(restrict, body);
-}
-
-// The system calls in calls fail with EIO, as on a failing disk; for fd >= 0 only those made on
-// that descriptor.
-int InChildRefusing(std::initializer_list<long> calls, int fd, const std::function<int()>& body) {
-    std::vector<sock_filter> program{{BPF_LD | BPF_W | BPF_ABS, 0, 0, offsetof(seccomp_data, nr)}};
-    for (const long call : calls) {
-        const auto skip = static_cast<uint8_t>(calls.size() - program.size() + 1);
-        program.push_back({BPF_JMP | BPF_JEQ | BPF_K, skip, 0, static_cast<uint32_t>(call)});
-    }
-    program.push_back({BPF_RET | BPF_K, 0, 0, SECCOMP_RET_ALLOW});
-    if (fd >= 0) {
-        program.push_back({BPF_LD | BPF_W | BPF_ABS, 0, 0, offsetof(seccomp_data, args)});
-        program.push_back({BPF_JMP | BPF_JEQ | BPF_K, 1, 0, static_cast<uint32_t>(fd)});
-        program.push_back({BPF_RET | BPF_K, 0, 0, SECCOMP_RET_ALLOW});
-    }
-    program.push_back({BPF_RET | BPF_K, 0, 0, SECCOMP_RET_ERRNO | EIO});
-    const auto restrict = [&program] {
-        const sock_fprog filter{static_cast<unsigned short>(program.size()), program.data()};
-        return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
-               prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0;
-    };
-    return InChild(restrict, body);
-}
-
-// 0 when SaveFile failed for reason and left the model as it was.
-int SaveMustFail(const c3dObj& obj, const std::string& file, Reason reason) {
-    const Snapshot before(obj);
-    try {
-        obj.SaveFile(file);
-    } catch (const FileError& e) {
-        return e.reason() != reason ? 2 : Snapshot(obj) == before ? 0 : 3;
-    }
-    return 1;
-}
-
-} // namespace
-
 TEST_F(G3dFile, SaveFile_IntoAMissingFolder_FailsCreatingNothing) {
     const c3dObj obj;
     EXPECT_EQ(SaveMustFail(obj, folder.file("missing/m.G3D"), Reason::NotFound), 0);
@@ -606,6 +647,9 @@ TEST_F(G3dFile, SaveFile_ModelThatCannotBeWritten_FailsKeepingTheOldFile) {
     c3dObj twoLineName;
     twoLineName.ObjName = "two\nlines";
     EXPECT_EQ(SaveMustFail(twoLineName, file, Reason::Other), 0);
+    c3dObj longName;
+    longName.ObjName.assign(::G3dFile::kMaxNameLine + 1, 'n'); // it could not be read back
+    EXPECT_EQ(SaveMustFail(longName, file, Reason::Other), 0);
     EXPECT_EQ(ReadBytes(file), kOldFile);
     EXPECT_EQ(folder.names(), std::vector<std::string>{"m.G3D"});
 }
