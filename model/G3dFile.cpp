@@ -44,8 +44,35 @@ std::string_view TrimBlanks(std::string_view text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+// Whether a decimal number that from_chars found beyond the double range lies below it rather
+// than above: the power of ten of its first significant digit, the exponent added, is negative.
+bool BelowTheDoubleRange(std::string_view text) {
+    const auto e = text.find_first_of("eE");
+    const std::string_view digits = text.substr(0, e);
+    const auto first = digits.find_first_of("123456789");
+    const auto point = std::min(digits.find('.'), digits.size());
+    const auto power =
+        first < point ? static_cast<long>(point - first - 1) : -static_cast<long>(first - point);
+    if (e == std::string_view::npos) {
+        return power < 0;
+    }
+    std::string_view exponentText = text.substr(e + 1);
+    const bool negative = exponentText.front() == '-';
+    if (negative || exponentText.front() == '+') {
+        exponentText.remove_prefix(1);
+    }
+    long exponent = 0;
+    const char* end = exponentText.data() + exponentText.size();
+    // An exponent beyond a long outweighs any number of digits.
+    if (std::from_chars(exponentText.data(), end, exponent).ec != std::errc{}) {
+        return negative;
+    }
+    return negative ? exponent > power : exponent < -power;
+}
+
 // A decimal number's value, or nothing for text that is not one. "nan" and "inf" are words,
-// not numbers.
+// not numbers. A value too small for a double is a zero of its sign, as one too small for a
+// float becomes when it is narrowed; one too large is an infinity.
 std::optional<double> ParseDecimal(std::string_view text) {
     // from_chars takes no plus sign of its own.
     if (!text.empty() && text.front() == '+') {
@@ -60,6 +87,10 @@ std::optional<double> ParseDecimal(std::string_view text) {
     double value = 0.0;
     const char* end = text.data() + text.size();
     const auto result = std::from_chars(text.data(), end, value, std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range && result.ptr == end) {
+        const double magnitude = BelowTheDoubleRange(text) ? 0.0 : HUGE_VAL;
+        return text.front() == '-' ? -magnitude : magnitude;
+    }
     if (result.ec != std::errc{} || result.ptr != end || !std::isfinite(value)) {
         return std::nullopt;
     }

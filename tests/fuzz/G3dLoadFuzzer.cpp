@@ -143,24 +143,23 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// What a coordinate's text must read as. Numbers so small that they underflow the double range
-// are a free choice of the reader: refused, or read as (signed) zero.
+// What a coordinate's text must read as.
 struct Coordinate {
-    enum class Kind { Number, NotANumber, Either };
+    enum class Kind { Number, NotANumber };
     Kind kind = Kind::NotANumber;
     float value = 0.0f;
 };
 
 // Blanks, an optional sign, digits with an optional decimal point (at least one digit), an
 // optional exponent with at least one digit, blanks. Read in double precision, then rounded to a
-// float; a value that rounds to infinity is not a number.
+// float; a value that rounds to infinity is not a number, one too small even for a double is a
+// zero of its sign.
 Coordinate ReadCoordinate(std::string_view text) {
     text = TrimSpaces(text);
     std::size_t i = 0;
-    const auto digitsFrom = [&](std::size_t& pos, bool& nonZero) {
+    const auto digitsFrom = [&](std::size_t& pos) {
         const std::size_t start = pos;
         while (pos < text.size() && IsDigit(text[pos])) {
-            nonZero = nonZero || text[pos] != '0';
             ++pos;
         }
         return pos - start;
@@ -168,11 +167,10 @@ Coordinate ReadCoordinate(std::string_view text) {
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         ++i;
     }
-    bool nonZero = false;
-    std::size_t mantissaDigits = digitsFrom(i, nonZero);
+    std::size_t mantissaDigits = digitsFrom(i);
     if (i < text.size() && text[i] == '.') {
         ++i;
-        mantissaDigits += digitsFrom(i, nonZero);
+        mantissaDigits += digitsFrom(i);
     }
     if (mantissaDigits == 0) {
         return {};
@@ -182,18 +180,17 @@ Coordinate ReadCoordinate(std::string_view text) {
         if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
             ++i;
         }
-        bool ignored = false;
-        if (digitsFrom(i, ignored) == 0) {
+        if (digitsFrom(i) == 0) {
             return {};
         }
     }
     if (i != text.size()) {
         return {};
     }
-    // The process never changes its C locale, so strtod reads "." as the decimal mark.
+    // The process never changes its C locale, so strtod reads "." as the decimal mark; below the
+    // double range it gives a zero of the sign or a subnormal, which the float rounds to zero.
     const std::string copy(text);
     const double value = std::strtod(copy.c_str(), nullptr);
-    const bool underflow = nonZero && std::fabs(value) < DBL_MIN;
     if (!std::isfinite(value)) {
         return {};
     }
@@ -202,8 +199,7 @@ Coordinate ReadCoordinate(std::string_view text) {
     if (std::fabs(value) >= limit) {
         return {};
     }
-    return {underflow ? Coordinate::Kind::Either : Coordinate::Kind::Number,
-            static_cast<float>(value)};
+    return {Coordinate::Kind::Number, static_cast<float>(value)};
 }
 
 // ---- one load, checked ----
@@ -256,10 +252,8 @@ struct Setup {
     c3dObj model;
 };
 
-// The point that a point line adds, or nothing when the load must stop at it. A line that may
-// go either way (see Coordinate) is decided by whether the model holds one more point.
-std::optional<Point3D> PointOfLine(std::string_view line, const Setup& setup, int32_t count,
-                                   bool appended) {
+// The point that a point line adds, or nothing when the load must stop at it.
+std::optional<Point3D> PointOfLine(std::string_view line, const Setup& setup, int32_t count) {
     const auto c1 = line.find(',');
     const auto c2 = c1 == std::string_view::npos ? c1 : line.find(',', c1 + 1);
     if (c2 == std::string_view::npos || count >= c3dObj::kMaxPoints) {
@@ -270,8 +264,7 @@ std::optional<Point3D> PointOfLine(std::string_view line, const Setup& setup, in
                                          ReadCoordinate(line.substr(c2 + 1))};
     std::array<float, 3> offset{};
     for (std::size_t k = 0; k < 3; ++k) {
-        if (read[k].kind == Coordinate::Kind::NotANumber ||
-            (read[k].kind == Coordinate::Kind::Either && !appended)) {
+        if (read[k].kind == Coordinate::Kind::NotANumber) {
             return std::nullopt;
         }
         // The file's offset goes to the absolute position and back.
@@ -351,7 +344,7 @@ void CheckLoad(const std::vector<std::string_view>& lines, Setup& setup, const s
             continue;
         }
         const std::optional<Point3D> point =
-            tooLong ? std::nullopt : PointOfLine(lines[n], setup, next, count > next);
+            tooLong ? std::nullopt : PointOfLine(lines[n], setup, next);
         if (!point) {
             if (!threw) {
                 Fail("line " + std::to_string(n + 1) + " is bad but the load did not fail");

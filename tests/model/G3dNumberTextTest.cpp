@@ -47,6 +47,7 @@ TEST(NumberTextParse, ReadsSignsPointsExponentsAndBlanksAround) {
     EXPECT_EQ(G3dFile::ParseNumber("-3e2"), -300.0f);
     EXPECT_EQ(G3dFile::ParseNumber("2.5e-3"), 0.0025f);
     EXPECT_EQ(G3dFile::ParseNumber("0.1"), 0.1f);
+    EXPECT_EQ(G3dFile::ParseNumber("-1e-400"), -0.0f); // as 1e-50, too small even for a double
 }
 
 TEST(NumberTextParse, LargestValuesRoundToTheLargestFloatOrAreRefused) {
@@ -56,6 +57,7 @@ TEST(NumberTextParse, LargestValuesRoundToTheLargestFloatOrAreRefused) {
     EXPECT_EQ(G3dFile::ParseNumber("1e39"), std::nullopt);
     EXPECT_EQ(G3dFile::ParseNumber("-1e39"), std::nullopt);
     EXPECT_EQ(G3dFile::ParseNumber("1e400"), std::nullopt);
+    EXPECT_EQ(G3dFile::ParseNumber("1" + std::string(400, '0') + "e-50"), std::nullopt); // 1e350
 }
 
 TEST(NumberTextParse, RefusesWhatIsNotADecimalNumber) {
