@@ -126,6 +126,17 @@ TEST(Drawing, Perspective_DepthZeroMatchesFrontAndNearerPointsSpreadOut) {
     EXPECT_LT(s[6].x1 + 5, 100.0f); // drawn on the other side of the centre
 }
 
+TEST(Drawing, Perspective_DivisorIsHeldAsAFloat) {
+    c3dObj obj;
+    obj.SetCxyz(-10000, 0, 0);
+    obj.AddPoint(0, 0, 1); // offset (10000, 0, 1): divisor 1 - 1/500, as a float 0.998000026
+    RecordingCanvas canvas;
+    obj.DrawPrespectiveView(canvas, kGreen, kYellow);
+    // With the divisor held as a double the marker would be at 20.04008, in float precision
+    // throughout at 20.04004: more than a hundred float steps away either way.
+    ExpectMarker(canvas.segments(), 0, 20.0398216f, 0, kYellow);
+}
+
 TEST(Drawing, Perspective_PointAtTheEyeDepth_StopsTheViewThereAndThrows) {
     c3dObj obj;
     obj.SetCxyz(100, 100, 100);

@@ -65,16 +65,26 @@ TEST(SelectPoint, DistanceExactlyTen_IsNoHit) {
     EXPECT_TRUE(canvas.calls.empty());
 }
 
-TEST(SelectPoint, DistanceIsRoundedToFloatBeforeTheComparison) {
+TEST(SelectPoint, DistanceIsTakenInDoubleAndRoundedToFloatBeforeTheComparison) {
     c3dObj obj;
     obj.AddPoint(0, 0, 0);
-    RecordingCanvas canvas;
-    // (6, 8 - 2^-21) lies 10 - 3.8e-7 away, which rounds to the float 10: no hit.
     const float justBelow8 = std::nextafter(8.0f, 0.0f);
-    EXPECT_EQ(obj.SelectPoint(canvas, 6, justBelow8, vwFront), -1);
-    // One float step nearer, 10 - 7.6e-7 rounds to the float below 10: a hit.
-    const float twoBelow8 = std::nextafter(justBelow8, 0.0f);
-    EXPECT_EQ(obj.SelectPoint(canvas, 6, twoBelow8, vwFront), 0);
+    const struct {
+        float x, y;
+        int16_t hit;
+    } cases[] = {
+        // (6, 8 - 2^-21) lies 10 - 3.8e-7 away, which rounds to the float 10: no hit.
+        {6, justBelow8, -1},
+        // One float step nearer, 10 - 7.6e-7 rounds to the float below 10: a hit.
+        {6, std::nextafter(justBelow8, 0.0f), 0},
+        // 10 - 7.5e-7 away, rounded to the float below 10: a hit. Squared and summed in float
+        // precision, the distance would come out as 10.
+        {0.002f, std::nextafter(10.0f, 0.0f), 0},
+    };
+    for (const auto& c : cases) {
+        RecordingCanvas canvas;
+        EXPECT_EQ(obj.SelectPoint(canvas, c.x, c.y, vwFront), c.hit) << c.x << ", " << c.y;
+    }
 }
 
 TEST(SelectPoint, SeveralInsideTheRadius_FirstInIndexOrderWinsOverTheNearest) {
