@@ -32,7 +32,7 @@ constexpr std::string_view kHeader = "G3DModel";
 constexpr const char* kInvalidFile = " Invalid File ";
 constexpr int kSignificantDigits = 7;
 // Lines are read through a buffer of this size.
-constexpr std::size_t kReadBuffer = 64 * 1024;
+constexpr std::size_t kReadBuffer = std::size_t{64} * 1024;
 // A message quotes at most this many bytes of a file.
 constexpr std::size_t kQuotedLength = 40;
 
@@ -161,6 +161,35 @@ void AppendPoint(c3dObj& obj, std::string_view text, long line) {
     }
     obj.AddPoint(Absolute(x, obj.GetCX(), line), Absolute(y, obj.GetCY(), line),
                  Absolute(z, obj.GetCZ(), line));
+}
+
+// Refuses a model that a file could not hold so that it reads back the same.
+void RequireWritable(const c3dObj& obj) {
+    if (obj.ObjName.size() > kMaxNameLine) {
+        throw FileError(Reason::Other, LongerThan("the model's name", kMaxNameLine) +
+                                           ", more than a G3D file holds");
+    }
+    // A line feed would end the name's line early. A carriage return is kept: the reader takes
+    // only the one before the line feed as part of the line end, so any name it can produce,
+    // "name\r" included, is written back as it was read.
+    if (obj.ObjName.find('\n') != std::string::npos) {
+        throw FileError(Reason::Other,
+                        "the model's name holds a line break, which a G3D file cannot hold");
+    }
+    for (int32_t i = 0; i < obj.nPoints(); ++i) {
+        const auto index = static_cast<int16_t>(i);
+        if (!std::isfinite(obj.GetX(index)) || !std::isfinite(obj.GetY(index)) ||
+            !std::isfinite(obj.GetZ(index))) {
+            throw FileError(Reason::Other, "point " + std::to_string(i + 1) +
+                                               " lies beyond the float range and cannot be saved");
+        }
+    }
+}
+
+// A point's line: its offsets from the centre.
+std::string PointLine(const c3dObj& obj, int16_t i) {
+    return FormatNumber(obj.GetX(i)) + ',' + FormatNumber(obj.GetY(i)) + ',' +
+           FormatNumber(obj.GetZ(i));
 }
 
 // Only plain files are read: a folder holds no lines, and a pipe or a device could hold up the
@@ -296,35 +325,12 @@ std::optional<float> ParseNumber(std::string_view text) {
 }
 
 void Save(const c3dObj& obj, const std::string& fileName) {
-    // A line feed would end the name's line early. A carriage return is kept: the reader takes
-    // only the one before the line feed as part of the line end, so any name it can produce,
-    // "name\r" included, is written back as it was read.
-    if (obj.ObjName.size() > kMaxNameLine) {
-        throw FileError(Reason::Other, LongerThan("the model's name", kMaxNameLine) +
-                                           ", more than a G3D file holds");
-    }
-    if (obj.ObjName.find('\n') != std::string::npos) {
-        throw FileError(Reason::Other,
-                        "the model's name holds a line break, which a G3D file cannot hold");
-    }
-    for (int16_t i = 0; i < obj.nPoints(); ++i) {
-        if (!std::isfinite(obj.GetX(i)) || !std::isfinite(obj.GetY(i)) ||
-            !std::isfinite(obj.GetZ(i))) {
-            throw FileError(Reason::Other, "point " + std::to_string(i + 1) +
-                                               " lies beyond the float range and cannot be saved");
-        }
-    }
+    RequireWritable(obj);
     SafeWriter out(fileName);
     out.WriteLine(kHeader);
     out.WriteLine(obj.ObjName);
-    std::string line;
-    for (int16_t i = 0; i < obj.nPoints(); ++i) {
-        line = FormatNumber(obj.GetX(i));
-        line += ',';
-        line += FormatNumber(obj.GetY(i));
-        line += ',';
-        line += FormatNumber(obj.GetZ(i));
-        out.WriteLine(line);
+    for (int32_t i = 0; i < obj.nPoints(); ++i) {
+        out.WriteLine(PointLine(obj, static_cast<int16_t>(i)));
     }
     out.Commit();
 }

@@ -21,7 +21,7 @@ namespace {
 using Reason = FileError::Reason;
 
 // Text is handed to the system in pieces of this size.
-constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::size_t kChunk = std::size_t{64} * 1024;
 // Temporary names tried before giving up.
 constexpr int kNameAttempts = 100;
 // A new file gets these permissions, less what the umask takes away.
