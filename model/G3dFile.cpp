@@ -15,8 +15,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <stdexcept>
-#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -32,7 +30,7 @@ constexpr std::string_view kHeader = "G3DModel";
 constexpr const char* kInvalidFile = " Invalid File ";
 constexpr int kSignificantDigits = 7;
 // Lines are read through a buffer of this size.
-constexpr std::size_t kReadBuffer = std::size_t{64} * 1024;
+constexpr std::size_t kReadBuffer = std::size_t{16} * 1024;
 // A message quotes at most this many bytes of a file.
 constexpr std::size_t kQuotedLength = 40;
 
@@ -232,8 +230,7 @@ int OpenPlainFile(const std::string& fileName) {
 // The lines of an open file, read through a buffer of fixed size; closes the file.
 class LineReader {
 public:
-    LineReader(int fd, const std::string& fileName)
-        : fd_(fd), fileName_(fileName), buffer_(kReadBuffer) {}
+    LineReader(int fd, const std::string& fileName) : fd_(fd), fileName_(fileName) {}
     ~LineReader() { close(fd_); }
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
@@ -293,7 +290,7 @@ private:
 
     int fd_;
     const std::string& fileName_;
-    std::vector<char> buffer_;
+    std::array<char, kReadBuffer> buffer_{};
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     long number_ = 0;

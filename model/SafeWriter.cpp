@@ -4,13 +4,13 @@
 #include "FileError.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <filesystem>
 #include <optional>
 #include <random>
 #include <utility>
-#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,6 +22,8 @@ using Reason = FileError::Reason;
 
 // Text is handed to the system in pieces of this size.
 constexpr std::size_t kChunk = std::size_t{64} * 1024;
+// An old content is copied through a buffer of this size.
+constexpr std::size_t kCopyBuffer = std::size_t{16} * 1024;
 // Temporary names tried before giving up.
 constexpr int kNameAttempts = 100;
 // A new file gets these permissions, less what the umask takes away.
@@ -89,7 +91,7 @@ std::optional<struct stat> Inspect(const std::string& target) {
 
 // Writes all of bytes at offset, past interruptions and short writes; false with errno set on
 // failure.
-bool WriteAll(int fd, std::string_view bytes, off_t offset) {
+bool WriteAll(int fd, std::string_view bytes, off_t offset) noexcept {
     while (!bytes.empty()) {
         const ssize_t written = pwrite(fd, bytes.data(), bytes.size(), offset);
         if (written < 0 && errno != EINTR) {
@@ -102,8 +104,8 @@ bool WriteAll(int fd, std::string_view bytes, off_t offset) {
 }
 
 // Copies the whole content of from to the start of to; false with errno set on failure.
-bool CopyContent(int from, int to) {
-    std::vector<char> buffer(kChunk);
+bool CopyContent(int from, int to) noexcept {
+    std::array<char, kCopyBuffer> buffer{};
     off_t offset = 0;
     for (;;) {
         const ssize_t got = pread(from, buffer.data(), buffer.size(), offset);
