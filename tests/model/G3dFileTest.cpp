@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <limits>
 #include <random>
 #include <stdexcept>
@@ -25,9 +26,7 @@
 #include <linux/seccomp.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/syscall.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -683,23 +682,16 @@ TEST_F(G3dFile, SaveFile_DiskFullAtTheFinalFlush_KeepsTheOldFileByteForByte) {
 }
 
 // Only nodes of the test's own folder: a broken save would replace them.
-TEST_F(G3dFile, SaveFile_OntoAPipeOrASocket_FailsWritingNothing) {
+TEST_F(G3dFile, SaveFile_OntoAPipe_FailsWritingNothing) {
     const std::string pipe = folder.file("pipe.G3D");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     fs::create_symlink(pipe, folder.file("link.G3D"));
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    folder.file("socket.G3D").copy(address.sun_path, sizeof address.sun_path - 1);
-    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    close(listener);
     const c3dObj obj;
-    for (const char* name : {"pipe.G3D", "link.G3D", "socket.G3D"}) {
+    for (const char* name : {"pipe.G3D", "link.G3D"}) { // opening the pipe would block
         EXPECT_EQ(SaveMustFail(obj, folder.file(name), Reason::NotRegularFile), 0) << name;
     }
     EXPECT_TRUE(fs::is_fifo(pipe));
-    EXPECT_TRUE(fs::is_socket(folder.file("socket.G3D")));
-    EXPECT_EQ(folder.names(), (std::vector<std::string>{"link.G3D", "pipe.G3D", "socket.G3D"}));
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"link.G3D", "pipe.G3D"}));
 }
 
 TEST_F(G3dFile, SaveFile_RenameRefused_KeepsTheOldFileAndRemovesTheNewOne) {
