@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cmath>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <utility>
@@ -223,23 +224,18 @@ float c3dObj::GetDistance(float a, float b, float X, float Y) const {
 }
 
 int16_t c3dObj::SelectPoint(Canvas& pc, float X, float Y, int16_t view) const {
-    if (view != vwFront && view != vwLeft && view != vwTop) {
+    const std::optional<ViewAxes> axes = AxesOf(view);
+    if (!axes) {
         return -1;
     }
+    const Point3D centre{cx, cy, cz};
     for (int32_t i = 0; i < nPoints(); ++i) {
         const Point3D& pt = Points[static_cast<std::size_t>(i)];
-        // The two offsets the view shows, and the centre components they are drawn from.
-        std::pair<float, float> shown{pt.x, pt.y};
-        std::pair<float, float> origin{cx, cy};
-        if (view == vwLeft) {
-            shown = {pt.z, pt.y};
-            origin = {cz, cy};
-        } else if (view == vwTop) {
-            shown = {pt.x, pt.z};
-            origin = {cx, cz};
-        }
-        if (GetDistance(shown.first, shown.second, X, Y) < kPickRadius) {
-            DrawPoint(pc, shown.first + origin.first, shown.second + origin.second, kRed);
+        const float across = Along(pt, axes->across);
+        const float down = Along(pt, axes->down);
+        if (GetDistance(across, down, X, Y) < kPickRadius) {
+            DrawPoint(pc, across + Along(centre, axes->across), down + Along(centre, axes->down),
+                      kRed);
             return static_cast<int16_t>(i);
         }
     }
@@ -248,14 +244,18 @@ int16_t c3dObj::SelectPoint(Canvas& pc, float X, float Y, int16_t view) const {
 
 void c3dObj::SelectInAllView(Canvas& p1, Canvas& p2, Canvas& p3, int16_t SelectedPt) const {
     const Point3D& pt = Points[index(SelectedPt)];
-    DrawPoint(p1, pt.x + cx, pt.y + cy, kRed);
-    DrawPoint(p2, pt.z + cz, pt.y + cy, kRed);
-    DrawPoint(p3, pt.x + cx, pt.z + cz, kRed);
+    const Point3D centre{cx, cy, cz};
+    for (auto [view, axes] :
+         {std::pair<Canvas&, ViewAxes>{p1, kFrontAxes}, std::pair<Canvas&, ViewAxes>{p2, kLeftAxes},
+          std::pair<Canvas&, ViewAxes>{p3, kTopAxes}}) {
+        DrawPoint(view, Along(pt, axes.across) + Along(centre, axes.across),
+                  Along(pt, axes.down) + Along(centre, axes.down), kRed);
+    }
 }
 
 // ---- rotation and scaling ----
 
-void c3dObj::RotateXYZ(float xAngle, float yAngle, float zAngle) {
+void c3dObj::RotateXYZ(float xAngle, float yAngle, float zAngle) noexcept {
     const Turn aboutX(xAngle); // y towards z
     const Turn aboutY(yAngle); // z towards x
     const Turn aboutZ(zAngle); // x towards y
@@ -266,7 +266,7 @@ void c3dObj::RotateXYZ(float xAngle, float yAngle, float zAngle) {
     }
 }
 
-void c3dObj::Resize(int16_t mDir) {
+void c3dObj::Resize(int16_t mDir) noexcept {
     float factor = 0.0f;
     if (mDir == 1) {
         factor = kGrow;

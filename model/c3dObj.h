@@ -61,13 +61,13 @@ public:
     void SelectInAllView(Canvas& p1, Canvas& p2, Canvas& p3, int16_t SelectedPt) const;
 
     // Turns every point about the centre: about x, then y, then z, angles in degrees.
-    void RotateXYZ(float xAngle, float yAngle, float zAngle);
+    void RotateXYZ(float xAngle, float yAngle, float zAngle) noexcept;
     // Appends the points of a G3D file and replaces ObjName.
     void LoadFileEx(const std::string& FileName);
     // Writes the model as a G3D file, through any links; a failed save leaves the old content.
     void SaveFile(const std::string& FileName) const;
     // Scales every point about the centre: by 1.1 for mDir 1, by 0.9 for mDir -1.
-    void Resize(int16_t mDir);
+    void Resize(int16_t mDir) noexcept;
 
 private:
     float GetDistance(float a, float b, float X, float Y) const;
