@@ -251,10 +251,8 @@ void frmMain::ViewMouseDown(PictureBox& view, int16_t code, int16_t Button, floa
     const ViewAxes axes = *AxesOf(code);
     const Point3D centre = Centre();
     if (Button == PictureBox::kLeftButton) {
-        SkipOnError([&] {
-            SelectedPoint = Obj().SelectPoint(view, X - Along(centre, axes.across),
-                                              Y - Along(centre, axes.down), code);
-        });
+        SelectedPoint = Obj().SelectPoint(view, X - Along(centre, axes.across),
+                                          Y - Along(centre, axes.down), code);
         if (SelectedPoint != -1) {
             ShowSelectedPoint();
             SkipOnError([&] { Obj().SelectInAllView(*pic, *picLeft, *picTop, SelectedPoint); });
