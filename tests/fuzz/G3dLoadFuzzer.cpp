@@ -14,8 +14,10 @@
 //    bound among them, blank or not) is an error, no bad line is no error;
 //  - the file is closed again whichever way the load ends.
 // Any difference aborts, which libFuzzer reports as a finding.
+#include "FileBytes.h"
 #include "G3dFile.h"
-#include "MsgBox.h"
+#include "RecordingMsgBox.h"
+#include "TempFolder.h"
 #include "c3dObj.h"
 
 #include <array>
@@ -28,11 +30,9 @@
 #include <cstdlib>
 #include <exception>
 #include <fcntl.h>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -45,61 +45,22 @@ namespace {
     std::abort();
 }
 
-// ---- the messages the loader shows ----
-
-class RecordingMsgBox final : public MsgBox {
-public:
-    void Show(const std::string& text, Icon icon, const std::string& title) override {
-        if (text != " Invalid File " || icon != Icon::Critical || title != "Tessaly") {
-            Fail("message '" + text + "' captioned '" + title + "'");
-        }
-        ++shown;
-    }
-    int shown = 0;
-};
-
+// Stands in for the real message box from its first use on.
 RecordingMsgBox& Messages() {
     static RecordingMsgBox box;
     return box;
 }
 
-// ---- the input as a real file in a private folder ----
-
-class InputFile {
-public:
-    InputFile() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern =
-            std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/tessaly-fuzz-XXXXXX";
-        if (mkdtemp(pattern.data()) == nullptr) {
-            Fail("cannot create a temporary folder under " + pattern);
+// The only message a load may show is the loader's own " Invalid File ".
+int InvalidFileMessages() {
+    for (const RecordingMsgBox::Message& m : Messages().messages) {
+        if (m.text != " Invalid File " || m.icon != MsgBox::Icon::Critical ||
+            m.title != "Tessaly") {
+            Fail("message '" + m.text + "' captioned '" + m.title + "'");
         }
-        folder_ = pattern;
-        path_ = folder_ + "/input.g3d";
     }
-    ~InputFile() {
-        std::error_code ec;
-        std::filesystem::remove_all(folder_, ec);
-    }
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
-
-    const std::string& Write(const uint8_t* data, std::size_t size) {
-        std::FILE* out = std::fopen(path_.c_str(), "wb");
-        if (out == nullptr) {
-            Fail("cannot create " + path_);
-        }
-        const bool written = size == 0 || std::fwrite(data, 1, size, out) == size;
-        if (std::fclose(out) != 0 || !written) {
-            Fail("cannot write " + path_);
-        }
-        return path_;
-    }
-
-private:
-    std::string folder_;
-    std::string path_;
-};
+    return static_cast<int>(Messages().messages.size());
+}
 
 // The lowest file descriptor not in use; it moves when a load leaves its file open.
 int LowestFreeDescriptor() {
@@ -281,7 +242,7 @@ void CheckLoad(const std::vector<std::string_view>& lines, Setup& setup, const s
     c3dObj& obj = setup.model;
     const auto n0 = static_cast<int32_t>(setup.before.size());
 
-    Messages().shown = 0;
+    Messages().messages.clear();
     const int freeBefore = LowestFreeDescriptor();
     bool threw = false;
     try {
@@ -319,8 +280,8 @@ void CheckLoad(const std::vector<std::string_view>& lines, Setup& setup, const s
 
     const bool headerMissing = !lines.empty() && (lines[0].size() > G3dFile::kMaxHeaderLine ||
                                                   TrimSpaces(lines[0]) != "G3DModel");
-    if (Messages().shown != (headerMissing ? 1 : 0)) {
-        Fail(std::to_string(Messages().shown) + " messages shown");
+    if (const int shown = InvalidFileMessages(); shown != (headerMissing ? 1 : 0)) {
+        Fail(std::to_string(shown) + " messages shown");
     }
     const bool nameMissing = lines.size() < 2 || lines[1].size() > G3dFile::kMaxNameLine;
     if (headerMissing || nameMissing) {
@@ -394,10 +355,10 @@ std::array<Setup, 3>& Setups() {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    static InputFile input;
-    MsgBox::Install(&Messages());
-    const std::string& path = input.Write(data, size);
+    static const TempFolder folder;
+    static const std::string path = folder.file("input.g3d");
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    WriteBytes(path, bytes);
     const std::vector<std::string_view> lines = SplitLines(bytes);
     for (Setup& setup : Setups()) {
         CheckLoad(lines, setup, path);

@@ -1,7 +1,10 @@
 // c3dObj's drawing: the exact calls, order and colours each view makes on its canvas.
 #include "Colours.h"
+#include "ModelChecks.h"
+#include "Pixels.h"
 #include "RasterCanvas.h"
 #include "RecordingCanvas.h"
+#include "SegmentChecks.h"
 #include "c3dObj.h"
 
 #include <gtest/gtest.h>
@@ -10,29 +13,11 @@
 
 namespace {
 
-using Segment = RecordingCanvas::Segment;
-
-// The two segments of a marker at (x, y) in colour c.
-void ExpectMarker(const std::vector<Segment>& s, std::size_t at, float x, float y, uint32_t c) {
-    ASSERT_GT(s.size(), at + 1);
-    EXPECT_EQ(s[at].colour, c);
-    EXPECT_FLOAT_EQ(s[at].x1, x - 5);
-    EXPECT_FLOAT_EQ(s[at].y1, y);
-    EXPECT_FLOAT_EQ(s[at].x2, x + 5);
-    EXPECT_FLOAT_EQ(s[at].y2, y);
-    EXPECT_EQ(s[at + 1].colour, c);
-    EXPECT_FLOAT_EQ(s[at + 1].x1, x);
-    EXPECT_FLOAT_EQ(s[at + 1].y1, y - 5);
-    EXPECT_FLOAT_EQ(s[at + 1].x2, x);
-    EXPECT_FLOAT_EQ(s[at + 1].y2, y + 5);
-}
-
-void ExpectLine(const Segment& s, float x1, float y1, float x2, float y2, uint32_t c) {
-    EXPECT_EQ(s.colour, c);
-    EXPECT_FLOAT_EQ(s.x1, x1);
-    EXPECT_FLOAT_EQ(s.y1, y1);
-    EXPECT_FLOAT_EQ(s.x2, x2);
-    EXPECT_FLOAT_EQ(s.y2, y2);
+// The segments one view of the model draws, lines in green and markers in yellow.
+std::vector<RecordingCanvas::Segment> Segments(const c3dObj& obj, Draw draw) {
+    RecordingCanvas canvas;
+    (obj.*draw)(canvas, kGreen, kYellow);
+    return canvas.segments();
 }
 
 // (0,0,0), (10,0,0), (10,10,0) about the centre (100,100,100).
@@ -60,18 +45,14 @@ TEST(Drawing, EmptyModel_DrawsNothingInAnyView) {
 TEST(Drawing, OnePoint_DrawsOneMarkerAndNoSegment) {
     c3dObj obj;
     obj.AddPoint(20, 30, 40);
-    RecordingCanvas canvas;
-    obj.DrawFrontView(canvas, kGreen, kYellow);
-    const auto s = canvas.segments();
+    const auto s = Segments(obj, &c3dObj::DrawFrontView);
     ASSERT_EQ(s.size(), 2u);
     ExpectMarker(s, 0, 20, 30, kYellow);
 }
 
 TEST(Drawing, FrontView_MarkerSegmentMarkerOrder_NoClosingSegment) {
     const c3dObj obj = ThreePoints();
-    RecordingCanvas canvas;
-    obj.DrawFrontView(canvas, kGreen, kYellow);
-    const auto s = canvas.segments();
+    const auto s = Segments(obj, &c3dObj::DrawFrontView);
     ASSERT_EQ(s.size(), 8u);
     ExpectMarker(s, 0, 100, 100, kYellow);
     ExpectLine(s[2], 100, 100, 110, 100, kGreen);
@@ -83,15 +64,11 @@ TEST(Drawing, FrontView_MarkerSegmentMarkerOrder_NoClosingSegment) {
 TEST(Drawing, TopAndLeftViews_MapTheirAxes) {
     c3dObj obj = ThreePoints();
     obj.SetXYZ(2, 110, 110, 130); // (10, 10, 30)
-    RecordingCanvas top;
-    obj.DrawTopView(top, kGreen, kYellow);
-    auto s = top.segments();
+    auto s = Segments(obj, &c3dObj::DrawTopView);
     ExpectMarker(s, 0, 100, 100, kYellow);
     ExpectMarker(s, 3, 110, 100, kYellow);
     ExpectMarker(s, 6, 110, 130, kYellow);
-    RecordingCanvas left;
-    obj.DrawLeftView(left, kGreen, kYellow);
-    s = left.segments();
+    s = Segments(obj, &c3dObj::DrawLeftView);
     ExpectMarker(s, 0, 100, 100, kYellow);
     ExpectMarker(s, 3, 100, 100, kYellow);
     ExpectLine(s[5], 100, 100, 130, 110, kGreen);
@@ -100,9 +77,7 @@ TEST(Drawing, TopAndLeftViews_MapTheirAxes) {
 
 TEST(Drawing, TopView_PointsDifferingOnlyInY_Coincide) {
     const c3dObj obj = ThreePoints();
-    RecordingCanvas canvas;
-    obj.DrawTopView(canvas, kGreen, kYellow);
-    const auto s = canvas.segments();
+    const auto s = Segments(obj, &c3dObj::DrawTopView);
     ExpectMarker(s, 3, 110, 100, kYellow);
     ExpectMarker(s, 6, 110, 100, kYellow);
 }
@@ -113,9 +88,7 @@ TEST(Drawing, Perspective_DepthZeroMatchesFrontAndNearerPointsSpreadOut) {
     obj.AddPoint(130, 80, 0);    // offset (30, -20, -100): depth 0, divisor 1
     obj.AddPoint(160, 100, 300); // offset (60, 0, 200): depth 300, divisor 0.5
     obj.AddPoint(110, 120, 700); // offset (10, 20, 600): divisor -0.166..., flipped
-    RecordingCanvas canvas;
-    obj.DrawPrespectiveView(canvas, kGreen, kYellow);
-    const auto s = canvas.segments();
+    const auto s = Segments(obj, &c3dObj::DrawPrespectiveView);
     ASSERT_EQ(s.size(), 8u);
     ExpectMarker(s, 0, 130, 80, kYellow);
     ExpectMarker(s, 3, 220, 100, kYellow);
@@ -130,11 +103,9 @@ TEST(Drawing, Perspective_DivisorIsHeldAsAFloat) {
     c3dObj obj;
     obj.SetCxyz(-10000, 0, 0);
     obj.AddPoint(0, 0, 1); // offset (10000, 0, 1): divisor 1 - 1/500, as a float 0.998000026
-    RecordingCanvas canvas;
-    obj.DrawPrespectiveView(canvas, kGreen, kYellow);
     // With the divisor held as a double the marker would be at 20.04008, in float precision
     // throughout at 20.04004: more than a hundred float steps away either way.
-    ExpectMarker(canvas.segments(), 0, 20.0398216f, 0, kYellow);
+    ExpectMarker(Segments(obj, &c3dObj::DrawPrespectiveView), 0, 20.0398216f, 0, kYellow);
 }
 
 TEST(Drawing, Perspective_PointAtTheEyeDepth_StopsTheViewThereAndThrows) {
@@ -180,9 +151,5 @@ TEST(Drawing, DrawingAgainInBlack_LeavesTheCanvasBlack) {
     obj.DrawPrespectiveView(canvas, kGreen, kYellow);
     obj.DrawFrontView(canvas, kBlack, kBlack);
     obj.DrawPrespectiveView(canvas, kBlack, kBlack);
-    for (int y = 0; y < 80; ++y) {
-        for (int x = 0; x < 100; ++x) {
-            ASSERT_EQ(canvas.pixel(x, y), kBlack) << x << "," << y;
-        }
-    }
+    EXPECT_TRUE(Blank(canvas));
 }

@@ -1,7 +1,8 @@
 // Number text of G3D files: seven significant digits written, decimal numbers read, and neither
 // depending on the process locale.
-#include "FileTestSupport.h"
+#include "FileBytes.h"
 #include "G3dFile.h"
+#include "TempFolder.h"
 #include "c3dObj.h"
 
 #include <gtest/gtest.h>
@@ -12,10 +13,6 @@
 #include <locale>
 #include <stdexcept>
 #include <string>
-
-using filetest::ReadBytes;
-using filetest::TempFolder;
-using filetest::WriteBytes;
 
 TEST(NumberTextFormat, WritesSevenSignificantDigitsWithoutTrailingZeros) {
     EXPECT_EQ(G3dFile::FormatNumber(10.0f), "10");

@@ -1,6 +1,7 @@
 // Picking: which point lies under the pointer in a flat view, and the red markers it draws.
 #include "Colours.h"
 #include "RecordingCanvas.h"
+#include "SegmentChecks.h"
 #include "c3dObj.h"
 
 #include <gtest/gtest.h>
@@ -15,16 +16,7 @@ namespace {
 void ExpectOnlyRedMarkerAt(const RecordingCanvas& canvas, float x, float y) {
     const auto s = canvas.segments();
     ASSERT_EQ(s.size(), 2u);
-    EXPECT_EQ(s[0].colour, kRed);
-    EXPECT_EQ(s[1].colour, kRed);
-    EXPECT_FLOAT_EQ(s[0].x1, x - 5);
-    EXPECT_FLOAT_EQ(s[0].x2, x + 5);
-    EXPECT_FLOAT_EQ(s[0].y1, y);
-    EXPECT_FLOAT_EQ(s[0].y2, y);
-    EXPECT_FLOAT_EQ(s[1].x1, x);
-    EXPECT_FLOAT_EQ(s[1].x2, x);
-    EXPECT_FLOAT_EQ(s[1].y1, y - 5);
-    EXPECT_FLOAT_EQ(s[1].y2, y + 5);
+    ExpectMarker(s, 0, x, y, kRed);
 }
 
 // A centre whose three components differ, so that a mixed-up origin shows.

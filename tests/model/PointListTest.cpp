@@ -1,4 +1,5 @@
 // c3dObj's point list and centre: storing relative to the centre, deleting, limits and errors.
+#include "ModelChecks.h"
 #include "c3dObj.h"
 
 #include <gtest/gtest.h>
@@ -6,12 +7,6 @@
 #include <stdexcept>
 
 namespace {
-
-void ExpectPoint(const c3dObj& obj, int16_t i, float x, float y, float z) {
-    EXPECT_FLOAT_EQ(obj.GetX(i), x) << "point " << i;
-    EXPECT_FLOAT_EQ(obj.GetY(i), y) << "point " << i;
-    EXPECT_FLOAT_EQ(obj.GetZ(i), z) << "point " << i;
-}
 
 // Points A, B, C, D told apart by their x offsets 1, 2, 3, 4.
 c3dObj FourPoints() {
@@ -28,9 +23,7 @@ TEST(PointList, NewModel_IsEmptyWithCentreAtOrigin) {
     c3dObj obj;
     EXPECT_EQ(obj.nPoints(), 0);
     EXPECT_EQ(obj.ObjName, "");
-    EXPECT_EQ(obj.GetCX(), 0.0f);
-    EXPECT_EQ(obj.GetCY(), 0.0f);
-    EXPECT_EQ(obj.GetCZ(), 0.0f);
+    EXPECT_TRUE(CentreIs(obj, 0.0f, 0.0f, 0.0f));
 }
 
 TEST(PointList, AddPoint_StoresTheOffsetFromTheCentre) {
@@ -38,7 +31,7 @@ TEST(PointList, AddPoint_StoresTheOffsetFromTheCentre) {
     obj.SetCxyz(100, 50, 25);
     obj.AddPoint(110, 40, 25);
     EXPECT_EQ(obj.nPoints(), 1);
-    ExpectPoint(obj, 0, 10, -10, 0);
+    EXPECT_TRUE(PointIs(obj, 0, 10, -10, 0));
 }
 
 TEST(PointList, SetCxyz_MovesTheModelAndKeepsOffsets) {
@@ -46,7 +39,7 @@ TEST(PointList, SetCxyz_MovesTheModelAndKeepsOffsets) {
     obj.SetCxyz(100, 50, 25);
     obj.AddPoint(110, 40, 25);
     obj.SetCxyz(200, 100, 50);
-    ExpectPoint(obj, 0, 10, -10, 0);
+    EXPECT_TRUE(PointIs(obj, 0, 10, -10, 0));
     EXPECT_FLOAT_EQ(obj.GetX(0) + obj.GetCX(), 210);
     EXPECT_FLOAT_EQ(obj.GetY(0) + obj.GetCY(), 90);
 }
@@ -56,7 +49,7 @@ TEST(PointList, SetXYZ_TakesAbsoluteCoordinates) {
     obj.SetCxyz(100, 50, 25);
     obj.AddPoint(110, 40, 25);
     obj.SetXYZ(0, 0, 0, 0);
-    ExpectPoint(obj, 0, -100, -50, -25);
+    EXPECT_TRUE(PointIs(obj, 0, -100, -50, -25));
 }
 
 TEST(PointList, DeletePoint_InTheMiddle_ShiftsLaterPointsDown) {
@@ -110,7 +103,7 @@ TEST(PointList, IndexOutsideTheList_ThrowsAndChangesNothing) {
     EXPECT_THROW(obj.GetX(3), std::out_of_range); // right after a deletion
     ASSERT_EQ(obj.nPoints(), 3);
     for (int16_t i = 0; i < 3; ++i) {
-        ExpectPoint(obj, i, static_cast<float>(i + 1), 0, 0);
+        EXPECT_TRUE(PointIs(obj, i, static_cast<float>(i + 1), 0, 0));
     }
 }
 
@@ -121,6 +114,6 @@ TEST(PointList, AddPoint_BeyondTheLimit_ThrowsAndKeepsTheFirstPoints) {
     }
     EXPECT_THROW(obj.AddPoint(-1, -1, -1), std::length_error);
     ASSERT_EQ(obj.nPoints(), 32767);
-    ExpectPoint(obj, 0, 0, 1, 2);
-    ExpectPoint(obj, 32766, 32766, 1, 2);
+    EXPECT_TRUE(PointIs(obj, 0, 0, 1, 2));
+    EXPECT_TRUE(PointIs(obj, 32766, 32766, 1, 2));
 }

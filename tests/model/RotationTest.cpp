@@ -1,5 +1,6 @@
 // Turning and scaling about the centre: the model's own degree factor, the order x, y, z with
 // rounding to float after each turn, and the float grow and shrink factors.
+#include "ModelChecks.h"
 #include "c3dObj.h"
 
 #include <gtest/gtest.h>
@@ -8,14 +9,6 @@
 
 namespace {
 
-struct Offsets {
-    float x, y, z;
-};
-
-Offsets PointOf(const c3dObj& obj, int16_t i) {
-    return {obj.GetX(i), obj.GetY(i), obj.GetZ(i)};
-}
-
 // A model whose only point lies at the given offsets from the centre (0, 0, 0).
 c3dObj OnePoint(float x, float y, float z) {
     c3dObj obj;
@@ -23,19 +16,13 @@ c3dObj OnePoint(float x, float y, float z) {
     return obj;
 }
 
-Offsets Turned(Offsets p, float xAngle, float yAngle, float zAngle) {
+Point3D Turned(Point3D p, float xAngle, float yAngle, float zAngle) {
     c3dObj obj = OnePoint(p.x, p.y, p.z);
     obj.RotateXYZ(xAngle, yAngle, zAngle);
-    return PointOf(obj, 0);
+    return OffsetAt(obj, 0);
 }
 
-void ExpectExactly(const Offsets& got, const Offsets& want) {
-    EXPECT_EQ(got.x, want.x);
-    EXPECT_EQ(got.y, want.y);
-    EXPECT_EQ(got.z, want.z);
-}
-
-void ExpectFloatEq(const Offsets& got, const Offsets& want) {
+void ExpectFloatEq(const Point3D& got, const Point3D& want) {
     EXPECT_FLOAT_EQ(got.x, want.x);
     EXPECT_FLOAT_EQ(got.y, want.y);
     EXPECT_FLOAT_EQ(got.z, want.z);
@@ -44,15 +31,15 @@ void ExpectFloatEq(const Offsets& got, const Offsets& want) {
 } // namespace
 
 TEST(RotateXYZ, ZeroAngles_LeaveEveryCoordinateExactlyAsItWas) {
-    const std::array<Offsets, 3> points{
+    const std::array<Point3D, 3> points{
         {{1.0f / 3, -0.1f, 1e30f}, {123456.79f, -0.0f, 7e-39f}, {-3.4e38f, 2.5f, 0.0f}}};
-    for (const Offsets& p : points) {
-        ExpectExactly(Turned(p, 0, 0, 0), p);
+    for (const Point3D& p : points) {
+        EXPECT_TRUE(SamePoint(Turned(p, 0, 0, 0), p));
     }
 }
 
 TEST(RotateXYZ, NinetyAboutX_UsesTheModelsDegreeFactorNotPiOver180) {
-    const Offsets got = Turned({0, 1, 0}, 90, 0, 0);
+    const Point3D got = Turned({0, 1, 0}, 90, 0, 0);
     EXPECT_EQ(got.x, 0.0f);
     EXPECT_FLOAT_EQ(got.y, -0.00063224457f);
     EXPECT_FLOAT_EQ(got.z, 0.99999982f);
@@ -74,17 +61,17 @@ TEST(RotateXYZ, ThreeHundredSixtyStepsAboutZ_DoNotComeBackToTheStart) {
     for (int i = 0; i < 360; ++i) {
         obj.RotateXYZ(0, 0, 1);
     }
-    ExpectFloatEq(PointOf(obj, 0), {99.999657f, 0.25288332f, 0});
+    ExpectFloatEq(OffsetAt(obj, 0), {99.999657f, 0.25288332f, 0});
 }
 
 TEST(RotateXYZ, TurnsAboutXThenYThenZWithFloatRoundingBetween) {
-    const Offsets start{1, 2, 3};
-    const Offsets all = Turned(start, 30, 45, 60);
+    const Point3D start{1, 2, 3};
+    const Point3D all = Turned(start, 30, 45, 60);
     ExpectFloatEq(all, {1.4244319f, 2.9325147f, 1.8361238f});
     // The same as three separate turns in that order, to the last bit.
-    ExpectExactly(all, Turned(Turned(Turned(start, 30, 0, 0), 0, 45, 0), 0, 0, 60));
+    EXPECT_TRUE(SamePoint(all, Turned(Turned(Turned(start, 30, 0, 0), 0, 45, 0), 0, 0, 60)));
     // The reverse order lands elsewhere.
-    const Offsets reverse = Turned(Turned(Turned(start, 0, 0, 60), 0, 45, 0), 30, 0, 0);
+    const Point3D reverse = Turned(Turned(Turned(start, 0, 0, 60), 0, 45, 0), 30, 0, 0);
     EXPECT_NE(all.x, reverse.x);
     // Negative angles, small steps as the arrow keys make them.
     ExpectFloatEq(Turned({-7.5f, 0.25f, 12}, -1, 1, -1), {-7.2803183f, 0.58667469f, 12.122924f});
@@ -94,27 +81,26 @@ TEST(RotateXYZ, ModelWithSeveralPoints_TurnsEachKeepingCentreOrderAndName) {
     c3dObj obj;
     obj.SetCxyz(100, 200, 300);
     obj.ObjName = "wedge";
-    const std::array<Offsets, 3> offsets{{{10, 0, 0}, {0, -20, 5}, {1, 2, 3}}};
-    for (const Offsets& p : offsets) {
+    const std::array<Point3D, 3> offsets{{{10, 0, 0}, {0, -20, 5}, {1, 2, 3}}};
+    for (const Point3D& p : offsets) {
         obj.AddPoint(100 + p.x, 200 + p.y, 300 + p.z);
     }
     obj.RotateXYZ(30, 45, 60);
-    EXPECT_EQ(obj.GetCX(), 100.0f);
-    EXPECT_EQ(obj.GetCY(), 200.0f);
-    EXPECT_EQ(obj.GetCZ(), 300.0f);
+    EXPECT_TRUE(CentreIs(obj, 100.0f, 200.0f, 300.0f));
     EXPECT_EQ(obj.ObjName, "wedge");
     ASSERT_EQ(obj.nPoints(), 3);
     for (int16_t i = 0; i < 3; ++i) {
-        ExpectExactly(PointOf(obj, i), Turned(offsets[static_cast<std::size_t>(i)], 30, 45, 60));
+        EXPECT_TRUE(
+            SamePoint(OffsetAt(obj, i), Turned(offsets[static_cast<std::size_t>(i)], 30, 45, 60)));
     }
 }
 
 TEST(Resize, GrowThenShrink_ScalesByFloatFactorsAndDoesNotCancel) {
     c3dObj obj = OnePoint(10, -20, 0);
     obj.Resize(1);
-    ExpectExactly(PointOf(obj, 0), {11, -22, 0});
+    EXPECT_TRUE(PointIs(obj, 0, 11, -22, 0));
     obj.Resize(-1);
-    ExpectExactly(PointOf(obj, 0), {9.8999996f, -19.799999f, 0});
+    EXPECT_TRUE(PointIs(obj, 0, 9.8999996f, -19.799999f, 0));
 }
 
 TEST(Resize, FactorsAreFloats_NotDoubles) {
@@ -133,10 +119,8 @@ TEST(Resize, ScalesAboutTheCentreKeepingItAndTheOrder) {
     obj.AddPoint(60, 60, 70); // offsets (10, 0, 0)
     obj.AddPoint(50, 40, 75); // offsets (0, -20, 5)
     obj.Resize(1);
-    EXPECT_EQ(obj.GetCX(), 50.0f);
-    EXPECT_EQ(obj.GetCY(), 60.0f);
-    EXPECT_EQ(obj.GetCZ(), 70.0f);
+    EXPECT_TRUE(CentreIs(obj, 50.0f, 60.0f, 70.0f));
     ASSERT_EQ(obj.nPoints(), 2);
-    ExpectExactly(PointOf(obj, 0), {11, 0, 0});
-    ExpectExactly(PointOf(obj, 1), {0, -22, 5.5f});
+    EXPECT_TRUE(PointIs(obj, 0, 11, 0, 0));
+    EXPECT_TRUE(PointIs(obj, 1, 0, -22, 5.5f));
 }

@@ -15,6 +15,8 @@ public:
         return lo + (hi - lo) * (static_cast<double>(engine_()) * kUnit);
     }
     int Below(int n) { return static_cast<int>(Uniform(0.0, n)); }
+    // The engine's next 32 bits as they come, for any bit pattern.
+    uint32_t Bits() { return static_cast<uint32_t>(engine_()); }
 
 private:
     std::mt19937 engine_;
