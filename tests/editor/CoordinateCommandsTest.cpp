@@ -2,6 +2,7 @@
 // that is not a float leaving the model as it was, and the redraw that follows in every case; what
 // the window writes into the boxes reads back in every locale.
 #include "BoxNumber.h"
+#include "ModelCentre.h"
 #include "ModelChecks.h"
 #include "WindowFixture.h"
 
@@ -14,21 +15,13 @@
 
 namespace {
 
-void ExpectCentre(float x, float y, float z) {
-    EXPECT_EQ(Obj().GetCX(), x);
-    EXPECT_EQ(Obj().GetCY(), y);
-    EXPECT_EQ(Obj().GetCZ(), z);
-}
-
 // Centre (200, 150, 100); point 0 stored as (10, -20, 5), point 1 as (-60, 40, -30). The front
 // view is drawn.
 class CoordCommand : public WindowFixture {
 protected:
     void SetUp() override {
         WindowFixture::SetUp();
-        Obj().SetCxyz(kCx, kCy, kCz);
-        Obj().AddPoint(kCx + 10, kCy - 20, kCz + 5);
-        Obj().AddPoint(kCx - 60, kCy + 40, kCz - 30);
+        PlaceAroundTheCentre({{10, -20, 5}, {-60, 40, -30}});
         form->mnuRefresh->trigger();
     }
 
@@ -72,8 +65,8 @@ TEST_F(CoordSetPoint, WithoutASelectionOnlyRedraws) {
 
     form->cmdSet->click();
 
-    ExpectPoint(0, 10, -20, 5);
-    ExpectPoint(1, -60, 40, -30);
+    EXPECT_TRUE(PointIs(Obj(), 0, 10, -20, 5));
+    EXPECT_TRUE(PointIs(Obj(), 1, -60, 40, -30));
     EXPECT_TRUE(Redrawn());
     EXPECT_EQ(form->txtCx->text(), QStringLiteral("200"));
     EXPECT_EQ(form->txtX->text(), QStringLiteral("1"));
@@ -87,8 +80,8 @@ TEST_F(CoordSetPoint, PressFillsTheOffsetsAndSetPointReadsThemAsAbsolute) {
 
     form->cmdSet->click();
 
-    ExpectPoint(0, -190, -170, -95);
-    ExpectPoint(1, -60, 40, -30);
+    EXPECT_TRUE(PointIs(Obj(), 0, -190, -170, -95));
+    EXPECT_TRUE(PointIs(Obj(), 1, -60, 40, -30));
     EXPECT_EQ(Count(form->pic, kRed), 0);
     // Set Point writes no box: the text stays as it was.
     EXPECT_EQ(form->txtX->text(), QStringLiteral("10"));
@@ -100,7 +93,7 @@ TEST_F(CoordSetPoint, TypedPositionMovesThePointThere) {
 
     form->cmdSet->click();
 
-    ExpectPoint(0, 50, -49.5f, -125);
+    EXPECT_TRUE(PointIs(Obj(), 0, 50, -49.5f, -125));
     // The point's marker now stands at (250, 100.5) in the front view.
     EXPECT_EQ(Pixel(form->pic, 255, 101), kYellow);
 }
@@ -116,7 +109,7 @@ TEST_F(CoordSetPoint, TextThatIsNotANumberLeavesThePointAndStillRedraws) {
 
         form->cmdSet->click();
 
-        ExpectPoint(0, 10, -20, 5);
+        EXPECT_TRUE(PointIs(Obj(), 0, 10, -20, 5));
         EXPECT_TRUE(Redrawn());
         EXPECT_EQ(form->txtX->text(), QStringLiteral("1"));
         EXPECT_EQ(form->txtY->text(), QString::fromLatin1(bad));
@@ -128,7 +121,7 @@ TEST_F(CoordSetPoint, TextThatIsNotANumberLeavesThePointAndStillRedraws) {
     form->cmdSet->click();
     TypePoint(QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("z"));
     form->cmdSet->click();
-    ExpectPoint(0, 10, -20, 5);
+    EXPECT_TRUE(PointIs(Obj(), 0, 10, -20, 5));
 }
 
 TEST_F(CoordSetPoint, LargestFloatIsStillANumber) {
@@ -139,8 +132,8 @@ TEST_F(CoordSetPoint, LargestFloatIsStillANumber) {
 
     form->cmdSet->click();
 
-    ExpectPoint(0, std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
-                std::numeric_limits<float>::min());
+    EXPECT_TRUE(PointIs(Obj(), 0, std::numeric_limits<float>::max(),
+                        -std::numeric_limits<float>::max(), std::numeric_limits<float>::min()));
 }
 
 TEST_F(CoordSetPoint, SelectionThatNamesNoPointAnyMoreChangesNoOtherPoint) {
@@ -154,7 +147,7 @@ TEST_F(CoordSetPoint, SelectionThatNamesNoPointAnyMoreChangesNoOtherPoint) {
     form->cmdSet->click();
 
     ASSERT_EQ(Obj().nPoints(), 1);
-    ExpectPoint(0, 1, 2, 3);
+    EXPECT_TRUE(PointIs(Obj(), 0, 1, 2, 3));
     EXPECT_TRUE(Redrawn());
 }
 
@@ -167,9 +160,9 @@ TEST_F(CoordSetCenter, TypedCentreMovesTheWholeDrawing) {
 
     form->cmdSetC->click();
 
-    ExpectCentre(300, 200, 100);
-    ExpectPoint(0, 10, -20, 5);
-    ExpectPoint(1, -60, 40, -30);
+    EXPECT_TRUE(CentreIs(Obj(), 300, 200, 100));
+    EXPECT_TRUE(PointIs(Obj(), 0, 10, -20, 5));
+    EXPECT_TRUE(PointIs(Obj(), 1, -60, 40, -30));
     EXPECT_EQ(Pixel(form->pic, 145, 190), kBlack);
     EXPECT_EQ(Pixel(form->pic, 245, 240), kYellow);
     EXPECT_EQ(Pixel(form->picTop, 245, 70), kYellow);
@@ -187,7 +180,7 @@ TEST_F(CoordSetCenter, BoxThatHoldsNoNumberLeavesTheCentreAndIsRefilled) {
 
         form->cmdSetC->click();
 
-        ExpectCentre(kCx, kCy, kCz);
+        EXPECT_TRUE(CentreIs(Obj(), kCx, kCy, kCz));
         EXPECT_TRUE(Redrawn());
         EXPECT_EQ(form->txtCx->text(), QStringLiteral("200"));
         EXPECT_EQ(form->txtCy->text(), QStringLiteral("150"));
@@ -213,7 +206,7 @@ TEST_F(CoordSetCenter, CentreAsTheRedrawWroteItReadsBackUnchanged) {
 
             form->cmdSetC->click();
 
-            ExpectCentre(c[0], c[1], c[2]);
+            EXPECT_TRUE(CentreIs(Obj(), c[0], c[1], c[2]));
         }
     }
 }
@@ -224,7 +217,7 @@ TEST_F(CoordSetCenter, GermanDecimalCommaAndExponentsAreRead) {
 
     form->cmdSetC->click();
 
-    ExpectCentre(1.5f, 100.0f, -2.25f);
+    EXPECT_TRUE(CentreIs(Obj(), 1.5f, 100.0f, -2.25f));
     EXPECT_EQ(form->txtCx->text(), QStringLiteral("1,5"));
     EXPECT_EQ(form->txtCy->text(), QStringLiteral("100"));
     EXPECT_EQ(form->txtCz->text(), QStringLiteral("-2,25"));
@@ -234,7 +227,7 @@ TEST_F(CoordSetCenter, GermanDecimalCommaAndExponentsAreRead) {
     form->mnuRefresh->trigger();
     Obj().SetCxyz(0, 0, 0);
     form->cmdSetC->click();
-    ExpectCentre(1e30f, 0.5f, -1e-20f);
+    EXPECT_TRUE(CentreIs(Obj(), 1e30f, 0.5f, -1e-20f));
 
     // A selected point takes the comma too.
     Obj().SetCxyz(0, 0, 0);
@@ -243,7 +236,7 @@ TEST_F(CoordSetCenter, GermanDecimalCommaAndExponentsAreRead) {
     EXPECT_EQ(form->txtX->text(), QStringLiteral("10"));
     TypePoint(QStringLiteral("0,5"), QStringLiteral("1e1"), QStringLiteral("-7,75"));
     form->cmdSet->click();
-    ExpectPoint(0, 0.5f, 10.0f, -7.75f);
+    EXPECT_TRUE(PointIs(Obj(), 0, 0.5f, 10.0f, -7.75f));
 }
 
 TEST_F(CoordSetCenter, GermanLocaleRefusesNanInfAndValuesBeyondTheFloatRange) {
@@ -252,7 +245,7 @@ TEST_F(CoordSetCenter, GermanLocaleRefusesNanInfAndValuesBeyondTheFloatRange) {
         SCOPED_TRACE(bad);
         TypeCentre(QString::fromLatin1(bad), QStringLiteral("1"), QStringLiteral("1"));
         form->cmdSetC->click();
-        ExpectCentre(kCx, kCy, kCz);
+        EXPECT_TRUE(CentreIs(Obj(), kCx, kCy, kCz));
     }
 }
 

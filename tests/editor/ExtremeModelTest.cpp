@@ -2,9 +2,10 @@
 // model grown beyond the float range, points the perspective cannot project and a centre far
 // outside every view. Every redraw, step and command finishes and the program goes on.
 #include "BenchModels.h"
-#include "FileBytes.h"
+#include "ModelCentre.h"
 #include "ModelChecks.h"
 #include "Pixels.h"
+#include "QtFileBytes.h"
 #include "ViewPixels.h"
 #include "ViewRedraw.h"
 #include "WindowFixture.h"
@@ -75,10 +76,10 @@ TEST_F(ExtremeModel, LargestModelRedrawsTurnsRefusesOneMorePointAndResets) {
     // The add tool does not count; the model keeps its 32,767 points and the window goes on.
     form->cmdAdd->click();
     form->pic_MouseDown(1, 0, 5, 5);
-    ExpectSameOffsets(full);
+    EXPECT_TRUE(SameOffsets(Obj(), full));
 
     TurnByMouseAndKey();
-    ExpectSameOffsets(TurnedByMouseAndKey(full));
+    EXPECT_TRUE(SameOffsets(Obj(), TurnedByMouseAndKey(full)));
 
     form->mnuReset->trigger();
     EXPECT_EQ(Obj().nPoints(), 0);
@@ -96,7 +97,7 @@ TEST_F(ExtremeModel, FileWithMorePointsThanAModelHoldsIsRefusedKeepingTheModel) 
         text += QByteArray::number(i % 300 - 150) + ',' + QByteArray::number(i % 7) + ',' +
                 QByteArray::number(i) + "\r\n";
     }
-    ASSERT_NO_FATAL_FAILURE(WriteFile(name, text));
+    WriteFile(name, text);
     nextChoice = name;
 
     Obj().AddPoint(kCx, kCy, kCz);
@@ -157,16 +158,13 @@ namespace {
 // the new one in colour, and the centre crosses on top.
 void ExpectFlatViewsStepped(const frmMain& form, Screen want, const c3dObj& before,
                             const c3dObj& after) {
-    for (auto [canvas, draw] : {std::pair{&want.front, &c3dObj::DrawFrontView},
-                                std::pair{&want.left, &c3dObj::DrawLeftView},
-                                std::pair{&want.top, &c3dObj::DrawTopView}}) {
-        (before.*draw)(*canvas, kBlack, kBlack);
-        (after.*draw)(*canvas, kGreen, kYellow);
-    }
+    Step(want.front, before, after, &c3dObj::DrawFrontView);
+    Step(want.left, before, after, &c3dObj::DrawLeftView);
+    Step(want.top, before, after, &c3dObj::DrawTopView);
     want.CrossTheCentre(after.GetCX(), after.GetCY(), after.GetCZ());
-    EXPECT_EQ(Differences(form.pic, want.front), 0);
-    EXPECT_EQ(Differences(form.picLeft, want.left), 0);
-    EXPECT_EQ(Differences(form.picTop, want.top), 0);
+    EXPECT_TRUE(SamePixels(form.pic, want.front));
+    EXPECT_TRUE(SamePixels(form.picLeft, want.left));
+    EXPECT_TRUE(SamePixels(form.picTop, want.top));
 }
 
 } // namespace
@@ -179,15 +177,14 @@ TEST_F(ExtremeModel, PointAtTheEyeDepthStopsOnlyThePerspective) {
     const c3dObj atEye = Obj();
     CheckAllBoxes();
 
-    EXPECT_EQ(Differences(form->pic, Drawn(atEye, form->pic, &c3dObj::DrawFrontView)), 0);
-    EXPECT_EQ(Differences(form->picLeft, Drawn(atEye, form->picLeft, &c3dObj::DrawLeftView)), 0);
-    EXPECT_EQ(Differences(form->picTop, Drawn(atEye, form->picTop, &c3dObj::DrawTopView)), 0);
+    EXPECT_TRUE(ShowsTheDrawing(form->pic, atEye, &c3dObj::DrawFrontView));
+    EXPECT_TRUE(ShowsTheDrawing(form->picLeft, atEye, &c3dObj::DrawLeftView));
+    EXPECT_TRUE(ShowsTheDrawing(form->picTop, atEye, &c3dObj::DrawTopView));
     // The perspective stops at the point it cannot project: only the first marker is drawn.
     c3dObj firstOnly;
     firstOnly.SetCxyz(kCx, kCy, kCz);
     firstOnly.AddPoint(kCx, kCy, kCz);
-    EXPECT_EQ(Differences(form->picPresp, Drawn(firstOnly, form->picPresp, &c3dObj::DrawFrontView)),
-              0);
+    EXPECT_TRUE(ShowsTheDrawing(form->picPresp, firstOnly, &c3dObj::DrawFrontView));
 
     // Drag and key steps turn the model, and every flat view is erased and drawn again even
     // though the perspective, drawn before the left and top views, cannot be.
@@ -196,18 +193,18 @@ TEST_F(ExtremeModel, PointAtTheEyeDepthStopsOnlyThePerspective) {
     Screen want(*form);
     form->pic_MouseMove(1, 0, 440, 330);
     const c3dObj turned = Turned(atEye, {{0, -1, 0}, {-1, 0, 0}});
-    ExpectSameOffsets(turned);
+    EXPECT_TRUE(SameOffsets(Obj(), turned));
     ExpectFlatViewsStepped(*form, want, atEye, turned);
     EXPECT_EQ(form->mousePos->text(), QStringLiteral("440,330"));
 
     Obj() = atEye;
     form->mnuRefresh->trigger();
     form->picLeft_KeyDown(65, 0); // no turn
-    ExpectSameOffsets(atEye);
+    EXPECT_TRUE(SameOffsets(Obj(), atEye));
     want = Screen(*form);
     form->picLeft_KeyDown(16, 0);
     const c3dObj zTurned = Turned(atEye, {{0, 0, 1}});
-    ExpectSameOffsets(zTurned);
+    EXPECT_TRUE(SameOffsets(Obj(), zTurned));
     ExpectFlatViewsStepped(*form, want, atEye, zTurned);
 }
 
@@ -273,14 +270,14 @@ TEST_F(ExtremeModel, EyeAtDepthZeroLeavesThePerspectiveBlankAndTheRestWorking) {
     EXPECT_EQ(Obj().GetCZ(), -500.0f);
     EXPECT_TRUE(Blank(form->picPresp));
     const c3dObj model = Obj();
-    EXPECT_EQ(Differences(form->pic, Drawn(model, form->pic, &c3dObj::DrawFrontView)), 0);
-    EXPECT_EQ(Differences(form->picTop, Drawn(model, form->picTop, &c3dObj::DrawTopView)), 0);
+    EXPECT_TRUE(ShowsTheDrawing(form->pic, model, &c3dObj::DrawFrontView));
+    EXPECT_TRUE(ShowsTheDrawing(form->picTop, model, &c3dObj::DrawTopView));
 
     TurnByMouseAndKey();
     const c3dObj turned = TurnedByMouseAndKey(model);
-    ExpectSameOffsets(turned);
+    EXPECT_TRUE(SameOffsets(Obj(), turned));
     EXPECT_TRUE(Blank(form->picPresp));
-    EXPECT_EQ(Differences(form->picTop, Drawn(turned, form->picTop, &c3dObj::DrawTopView)), 0);
+    EXPECT_TRUE(ShowsTheDrawing(form->picTop, turned, &c3dObj::DrawTopView));
 }
 
 TEST_F(ExtremeModel, CentreFarOutsideTheViewsTypedIntoTheBoxes) {
@@ -295,9 +292,7 @@ TEST_F(ExtremeModel, CentreFarOutsideTheViewsTypedIntoTheBoxes) {
 
     form->cmdSetC->click();
 
-    EXPECT_EQ(Obj().GetCX(), 1e30f);
-    EXPECT_EQ(Obj().GetCY(), -1e30f);
-    EXPECT_EQ(Obj().GetCZ(), 0.0f);
+    EXPECT_TRUE(CentreIs(Obj(), 1e30f, -1e30f, 0.0f));
     // The exponent's letter is the locale's.
     EXPECT_EQ(form->txtCx->text().toLower(), QStringLiteral("1e+30"));
     EXPECT_EQ(form->txtCy->text().toLower(), QStringLiteral("-1e+30"));
@@ -320,7 +315,7 @@ TEST_F(ExtremeModel, CentreFarOutsideTheViewsTypedIntoTheBoxes) {
 
     const c3dObj before = Obj();
     TurnByMouseAndKey();
-    ExpectSameOffsets(TurnedByMouseAndKey(before));
+    EXPECT_TRUE(SameOffsets(Obj(), TurnedByMouseAndKey(before)));
     EXPECT_TRUE(std::isfinite(LargestMagnitude(Obj())));
 
     // The largest float as a centre, and back to a centre inside the views.

@@ -1,7 +1,8 @@
 // Open, Save and Reset from the File menu, on real files in a temporary folder and with the file
 // dialog scripted: what the model, the views and the files hold after each way a command can end.
-#include "FileBytes.h"
+#include "ModelCentre.h"
 #include "ModelChecks.h"
+#include "QtFileBytes.h"
 #include "ViewPixels.h"
 #include "WindowFixture.h"
 
@@ -22,30 +23,13 @@
 
 namespace {
 
-struct Offsets {
-    float x, y, z;
-};
-
-void ExpectOffsets(const std::vector<Offsets>& want) {
-    const c3dObj& got = Obj();
-    ASSERT_EQ(got.nPoints(), static_cast<int32_t>(want.size()));
-    for (int16_t i = 0; i < got.nPoints(); ++i) {
-        SCOPED_TRACE(testing::Message() << "point " << i);
-        const Offsets& w = want[static_cast<std::size_t>(i)];
-        EXPECT_EQ(got.GetX(i), w.x);
-        EXPECT_EQ(got.GetY(i), w.y);
-        EXPECT_EQ(got.GetZ(i), w.z);
-    }
-}
-
 // The views as the redraw leaves them for the model as it is now.
 void ExpectRedrawnFromTheModel(const frmMain& form) {
     const c3dObj& model = Obj();
-    EXPECT_EQ(Differences(form.pic, Drawn(model, form.pic, &c3dObj::DrawFrontView)), 0);
-    EXPECT_EQ(Differences(form.picLeft, Drawn(model, form.picLeft, &c3dObj::DrawLeftView)), 0);
-    EXPECT_EQ(Differences(form.picTop, Drawn(model, form.picTop, &c3dObj::DrawTopView)), 0);
-    EXPECT_EQ(Differences(form.picPresp, Drawn(model, form.picPresp, &c3dObj::DrawPrespectiveView)),
-              0);
+    EXPECT_TRUE(ShowsTheDrawing(form.pic, model, &c3dObj::DrawFrontView));
+    EXPECT_TRUE(ShowsTheDrawing(form.picLeft, model, &c3dObj::DrawLeftView));
+    EXPECT_TRUE(ShowsTheDrawing(form.picTop, model, &c3dObj::DrawTopView));
+    EXPECT_TRUE(ShowsTheDrawing(form.picPresp, model, &c3dObj::DrawPrespectiveView));
 }
 
 const QByteArray kTwoPoints = "G3DModel\r\nsquare\r\n10,-20,5\r\n-30,40,0\r\n";
@@ -64,10 +48,7 @@ protected:
     void LoadOldModel() {
         Obj() = c3dObj();
         Obj().ObjName = "old";
-        Obj().SetCxyz(kCx, kCy, kCz);
-        Obj().AddPoint(kCx - 150, kCy - 100, kCz - 50);
-        Obj().AddPoint(kCx + 150, kCy + 100, kCz + 50);
-        Obj().AddPoint(kCx - 150, kCy + 100, kCz);
+        PlaceAroundTheCentre({{-150, -100, -50}, {150, 100, 50}, {-150, 100, 0}});
         form->mnuRefresh->trigger();
     }
 
@@ -96,11 +77,9 @@ TEST_F(FileOpen, ReplacesTheModelWithTheFilesPointsAroundTheUnchangedCentre) {
     ASSERT_EQ(dialogModes.size(), 1U);
     EXPECT_EQ(form->SelectedPoint, -1);
     EXPECT_EQ(dialogModes[0], CommonDialog::Mode::Open);
-    ExpectOffsets({{10, -20, 5}, {-30, 40, 0}});
+    EXPECT_TRUE(SameOffsets(Obj(), {{10, -20, 5}, {-30, 40, 0}}));
     EXPECT_EQ(Obj().ObjName, "square");
-    EXPECT_EQ(Obj().GetCX(), kCx);
-    EXPECT_EQ(Obj().GetCY(), kCy);
-    EXPECT_EQ(Obj().GetCZ(), kCz);
+    EXPECT_TRUE(CentreIs(Obj(), kCx, kCy, kCz));
     ExpectRedrawnFromTheModel(*form);
     EXPECT_EQ(form->txtCx->text(), QStringLiteral("200"));
     EXPECT_TRUE(msgBox.messages.empty());
@@ -116,7 +95,7 @@ TEST_F(FileOpen, CancelledDialogChangesNothing) {
     form->mnuOpen->trigger();
 
     EXPECT_EQ(dialogModes.size(), 1U);
-    ExpectSameOffsets(before);
+    EXPECT_TRUE(SameOffsets(Obj(), before));
     EXPECT_EQ(Obj().ObjName, "old");
     ExpectScreen(*form, screen);
     EXPECT_EQ(form->txtX->text(), QStringLiteral("7"));
@@ -145,7 +124,7 @@ TEST_F(FileOpen, FailedOpenKeepsTheModelItsNameTheSelectionAndTheViewsAndSaysWhy
         if (c.bytes && c.bytes->isNull()) {
             ASSERT_TRUE(QDir(folder.path()).mkdir(QString::fromLatin1(c.name)));
         } else if (c.bytes) {
-            ASSERT_NO_FATAL_FAILURE(WriteFile(name, *c.bytes));
+            WriteFile(name, *c.bytes);
         }
         LoadOldModel();
         form->pic_MouseDown(1, 0, kCx + 150, kCy + 100);
@@ -157,7 +136,7 @@ TEST_F(FileOpen, FailedOpenKeepsTheModelItsNameTheSelectionAndTheViewsAndSaysWhy
 
         form->mnuOpen->trigger();
 
-        ExpectSameOffsets(before);
+        EXPECT_TRUE(SameOffsets(Obj(), before));
         EXPECT_EQ(Obj().ObjName, "old");
         EXPECT_EQ(form->SelectedPoint, 1);
         ExpectScreen(*form, screen);
@@ -184,7 +163,7 @@ TEST_F(FileOpen, SameFileOpenedTwiceHoldsItsPointsOnce) {
     form->mnuOpen->trigger();
     form->mnuOpen->trigger();
 
-    ExpectOffsets({{10, -20, 5}, {-30, 40, 0}});
+    EXPECT_TRUE(SameOffsets(Obj(), {{10, -20, 5}, {-30, 40, 0}}));
 }
 
 TEST_F(FileSave, WritesTheModelAndOpenThenOffersTheSavedName) {
@@ -215,7 +194,7 @@ TEST_F(FileSave, WritesTheModelAndOpenThenOffersTheSavedName) {
     // Opened again into the emptied model at the same centre, the points come back.
     nextChoice = name;
     form->mnuOpen->trigger();
-    ExpectOffsets({{10, -10, 0}, {0, 0, 5}});
+    EXPECT_TRUE(SameOffsets(Obj(), {{10, -10, 0}, {0, 0, 5}}));
     EXPECT_EQ(Obj().ObjName, "cube");
 }
 
@@ -230,7 +209,7 @@ TEST_F(FileSave, NamesWithSpacesAndAccentsAreWrittenAndReadBack) {
     EXPECT_TRUE(ReadFile(name).startsWith("G3DModel\r\nold\r\n-150,-100,-50\r\n"));
     form->mnuReset->trigger();
     form->mnuOpen->trigger();
-    ExpectOffsets({{-150, -100, -50}, {150, 100, 50}, {-150, 100, 0}});
+    EXPECT_TRUE(SameOffsets(Obj(), {{-150, -100, -50}, {150, 100, 50}, {-150, 100, 0}}));
 }
 
 TEST_F(FileSave, SaveOffersTheNameOpenedLast) {
@@ -291,7 +270,7 @@ TEST_F(FileSave, FailedSaveLeavesTheExistingFileByteForByteAndSaysWhy) {
 
         form->mnuSave->trigger();
 
-        ExpectSameOffsets(before);
+        EXPECT_TRUE(SameOffsets(Obj(), before));
         ASSERT_EQ(msgBox.messages.size(), 1U);
         const std::string& text = msgBox.messages[0].text;
         EXPECT_NE(text.find(QDir::toNativeSeparators(File(c.name)).toStdString()),
@@ -378,9 +357,7 @@ TEST_F(FileReset, RemovesEveryPointButTheViewsShowThemUntilF5) {
     form->mnuReset->trigger();
 
     EXPECT_EQ(Obj().nPoints(), 0);
-    EXPECT_EQ(Obj().GetCX(), kCx);
-    EXPECT_EQ(Obj().GetCY(), kCy);
-    EXPECT_EQ(Obj().GetCZ(), kCz);
+    EXPECT_TRUE(CentreIs(Obj(), kCx, kCy, kCz));
     EXPECT_EQ(Obj().ObjName, "old");
     EXPECT_EQ(form->SelectedPoint, -1); // the selected point is gone with the others
     EXPECT_EQ(form->txtX->text(), x);

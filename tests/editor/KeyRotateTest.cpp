@@ -1,6 +1,7 @@
 // Turning the model with the arrow, Shift and Ctrl keys in the rotate tool: one degree about the
 // key's axis per key press, whichever flat view has the focus, with the old drawing erased and
 // drawn again; nothing at all in the other tools.
+#include "ModelCentre.h"
 #include "ModelChecks.h"
 #include "ViewPixels.h"
 #include "WindowFixture.h"
@@ -32,10 +33,7 @@ class KeyStep : public WindowFixture {
 protected:
     void SetUp() override {
         WindowFixture::SetUp();
-        Obj().SetCxyz(kCx, kCy, kCz);
-        Obj().AddPoint(kCx + 60, kCy - 40, kCz + 20);
-        Obj().AddPoint(kCx - 50, kCy + 30, kCz - 40);
-        Obj().AddPoint(kCx + 30, kCy + 70, kCz + 50);
+        PlaceAroundTheCentre({{60, -40, 20}, {-50, 30, -40}, {30, 70, 50}});
         CheckAllBoxes();
     }
 
@@ -63,7 +61,7 @@ TEST_F(KeyRotate, EachKeyTurnsOneDegreeAboutItsAxisInEveryFlatView) {
             // Whatever Shift holds, the key alone decides the turn.
             (form.get()->*handler)(key.code, 3);
             expected.RotateXYZ(key.angles[0], key.angles[1], key.angles[2]);
-            ExpectSameOffsets(expected);
+            EXPECT_TRUE(SameOffsets(Obj(), expected));
         }
     }
 }
@@ -85,10 +83,10 @@ TEST_F(KeyRotate, OtherToolsIgnoreTheKeysCompletely) {
             form->picTop_KeyDown(key.code, 0);
         }
     }
-    ExpectSameOffsets(before);
-    EXPECT_EQ(Differences(form->pic, front), 0);
-    EXPECT_EQ(Differences(form->picLeft, left), 0);
-    EXPECT_EQ(Differences(form->picPresp, presp), 0);
+    EXPECT_TRUE(SameOffsets(Obj(), before));
+    EXPECT_TRUE(SamePixels(form->pic, front));
+    EXPECT_TRUE(SamePixels(form->picLeft, left));
+    EXPECT_TRUE(SamePixels(form->picPresp, presp));
 }
 
 TEST_F(KeyRotate, AnyOtherKeyErasesAndRedrawsTheModelUnchanged) {
@@ -101,7 +99,7 @@ TEST_F(KeyRotate, AnyOtherKeyErasesAndRedrawsTheModelUnchanged) {
         form->picLeft_KeyDown(code, 0);
     }
 
-    ExpectSameOffsets(before);
+    EXPECT_TRUE(SameOffsets(Obj(), before));
     // The red marks went with the erase; the rest is the drawing with the crosses on top.
     want.CrossTheCentre(kCx, kCy, kCz);
     ExpectScreen(*form, want);
@@ -117,14 +115,12 @@ TEST_F(KeyRotate, KeyStepReplacesTheOldDrawingWithTheTurnedOne) {
 
     c3dObj after = before;
     after.RotateXYZ(0, -1, 0);
-    ExpectSameOffsets(after);
-    before.DrawFrontView(front, kBlack, kBlack);
-    after.DrawFrontView(front, kGreen, kYellow);
+    EXPECT_TRUE(SameOffsets(Obj(), after));
+    Step(front, before, after, &c3dObj::DrawFrontView);
     Cross(front, kCx, kCy, kBlue);
-    before.DrawPrespectiveView(presp, kBlack, kBlack);
-    after.DrawPrespectiveView(presp, kGreen, kYellow);
-    EXPECT_EQ(Differences(form->pic, front), 0);
-    EXPECT_EQ(Differences(form->picPresp, presp), 0);
+    Step(presp, before, after, &c3dObj::DrawPrespectiveView);
+    EXPECT_TRUE(SamePixels(form->pic, front));
+    EXPECT_TRUE(SamePixels(form->picPresp, presp));
 }
 
 TEST_F(KeyRotate, RealKeyPressesReachTheFocusedViewAndKeepTheFocusThere) {
@@ -152,7 +148,7 @@ TEST_F(KeyRotate, RealKeyPressesReachTheFocusedViewAndKeepTheFocusThere) {
         SCOPED_TRACE(testing::Message() << "Qt key " << key);
         QTest::keyClick(window, key);
         expected.RotateXYZ(angles[0], angles[1], angles[2]);
-        ExpectSameOffsets(expected);
+        EXPECT_TRUE(SameOffsets(Obj(), expected));
         EXPECT_EQ(QApplication::focusWidget(), form->picLeft);
     }
 
@@ -161,6 +157,6 @@ TEST_F(KeyRotate, RealKeyPressesReachTheFocusedViewAndKeepTheFocusThere) {
     ASSERT_EQ(QApplication::focusWidget(), form->pic);
     QTest::keyClick(window, Qt::Key_Up);
     expected.RotateXYZ(1, 0, 0);
-    ExpectSameOffsets(expected);
+    EXPECT_TRUE(SameOffsets(Obj(), expected));
     EXPECT_EQ(QApplication::focusWidget(), form->pic);
 }

@@ -35,7 +35,7 @@ TEST_F(MouseEditing, AddInFrontView_StoresTheOffsetFromTheCentreAndRedraws) {
     form->pic_MouseDown(1, 0, 120, 45);
 
     ASSERT_EQ(Obj().nPoints(), 1);
-    ExpectPoint(0, -80, -105, -100);
+    EXPECT_TRUE(PointIs(Obj(), 0, -80, -105, -100));
     EXPECT_EQ(form->mousePos->text(), QStringLiteral("120,45,0"));
     EXPECT_EQ(form->txtCx->text(), QStringLiteral("200"));
     EXPECT_TRUE(HasColour(form->pic, 115, 45, kYellow));
@@ -47,7 +47,7 @@ TEST_F(MouseEditing, AddInLeftView_PutsTheHorizontalPositionOnZ) {
     form->picLeft_MouseDown(1, 0, 120, 45);
 
     ASSERT_EQ(Obj().nPoints(), 1);
-    ExpectPoint(0, -200, -105, 20);
+    EXPECT_TRUE(PointIs(Obj(), 0, -200, -105, 20));
     EXPECT_EQ(form->mousePos->text(), QStringLiteral("0,45,120"));
 }
 
@@ -56,7 +56,7 @@ TEST_F(MouseEditing, AddInTopView_PutsTheVerticalPositionOnZ) {
     form->picTop_MouseDown(1, 0, 120, 45);
 
     ASSERT_EQ(Obj().nPoints(), 1);
-    ExpectPoint(0, -80, -150, -55);
+    EXPECT_TRUE(PointIs(Obj(), 0, -80, -150, -55));
     EXPECT_EQ(form->mousePos->text(), QStringLiteral("120,0,45"));
 }
 
@@ -69,8 +69,8 @@ TEST_F(MouseEditing, AddOnAPoint_SelectsItAndAppendsANewOneThere) {
     EXPECT_EQ(form->SelectedPoint, 0);
     ExpectPointBoxes("-50", "-50", "-40");
     ASSERT_EQ(Obj().nPoints(), 2);
-    ExpectPoint(0, -50, -50, -40);
-    ExpectPoint(1, -47, -46, -100);
+    EXPECT_TRUE(PointIs(Obj(), 0, -50, -50, -40));
+    EXPECT_TRUE(PointIs(Obj(), 1, -47, -46, -100));
     // The redraw of the add comes after the pick and takes its red mark away.
     EXPECT_EQ(Count(form->pic, kRed), 0);
 }
@@ -85,8 +85,9 @@ TEST_F(MouseEditing, AddOfThe32768thPoint_IsRefusedAndTheEditorGoesOn) {
     form->pic_MouseDown(1, 0, 420, 300);
 
     EXPECT_EQ(Obj().nPoints(), c3dObj::kMaxPoints);
-    ExpectPoint(0, -200, -150, -93);
-    ExpectPoint(static_cast<int16_t>(c3dObj::kMaxPoints - 1), 366 - 200, 81 - 150, -93);
+    EXPECT_TRUE(PointIs(Obj(), 0, -200, -150, -93));
+    EXPECT_TRUE(
+        PointIs(Obj(), static_cast<int16_t>(c3dObj::kMaxPoints - 1), 366 - 200, 81 - 150, -93));
     EXPECT_EQ(form->mousePos->text(), QStringLiteral("420,300,0"));
     EXPECT_EQ(form->txtCx->text(), QStringLiteral("200")); // the redraw still ran
     form->cmdArrow_Click();
@@ -162,8 +163,8 @@ TEST_F(MouseEditing, DeleteOnAPoint_RemovesItAndLeavesTheIndexOnTheNextPoint) {
 
     ASSERT_EQ(Obj().nPoints(), 2);
     EXPECT_EQ(form->SelectedPoint, 1);
-    ExpectPoint(0, -100, -50, -50);
-    ExpectPoint(1, -50, -20, -80);                       // the point that followed
+    EXPECT_TRUE(PointIs(Obj(), 0, -100, -50, -50));
+    EXPECT_TRUE(PointIs(Obj(), 1, -50, -20, -80));       // the point that followed
     EXPECT_TRUE(HasColour(form->pic, 155, 100, kBlack)); // the deleted marker is gone
     EXPECT_EQ(Count(form->pic, kRed), 0);                // and so is its red mark
     EXPECT_TRUE(HasColour(form->pic, 145, 130, kYellow));
@@ -194,19 +195,19 @@ TEST_F(MouseEditing, MoveDragInEachView_PutsThePointUnderThePointerAndKeepsTheHi
 
     form->pic_MouseDown(1, 0, 150, 100);
     form->pic_MouseMove(1, 0, 170, 90);
-    ExpectPoint(0, -30, -60, -40);
+    EXPECT_TRUE(PointIs(Obj(), 0, -30, -60, -40));
     ExpectPointBoxes("-30", "-60", "-40");
     form->pic_MouseMove(1, 0, 171.5f, 92);
-    ExpectPoint(0, -28.5f, -58, -40);
+    EXPECT_TRUE(PointIs(Obj(), 0, -28.5f, -58, -40));
     ExpectPointBoxes("-28.5", "-58", "-40");
 
     form->picLeft_MouseDown(1, 0, 60, 92); // z 60, y 92
     form->picLeft_MouseMove(1, 0, 80, 120);
-    ExpectPoint(0, -28.5f, -30, -20);
+    EXPECT_TRUE(PointIs(Obj(), 0, -28.5f, -30, -20));
 
     form->picTop_MouseDown(1, 0, 171, 80); // x 171.5, z 80
     form->picTop_MouseMove(1, 0, 210, 40);
-    ExpectPoint(0, 10, -30, -60);
+    EXPECT_TRUE(PointIs(Obj(), 0, 10, -30, -60));
     ExpectPointBoxes("10", "-30", "-60");
 }
 
@@ -236,7 +237,7 @@ TEST_F(MouseEditing, MoveDrag_WithoutTheLeftButtonAloneDoesNotMove) {
     form->pic_MouseMove(0, 0, 210, 200); // no button
     form->pic_MouseMove(2, 0, 220, 200); // right
 
-    ExpectPoint(0, -50, -50, -40);
+    EXPECT_TRUE(PointIs(Obj(), 0, -50, -50, -40));
 }
 
 TEST_F(MouseEditing, MoveDrag_AfterAPressOnEmptySpace_MovesNothing) {
@@ -247,7 +248,7 @@ TEST_F(MouseEditing, MoveDrag_AfterAPressOnEmptySpace_MovesNothing) {
 
     form->pic_MouseMove(1, 0, 310, 300);
 
-    ExpectPoint(0, -50, -50, -40);
+    EXPECT_TRUE(PointIs(Obj(), 0, -50, -50, -40));
 }
 
 // Deleting the last point leaves the selection on an index past the end.
@@ -264,7 +265,7 @@ TEST_F(MouseEditing, MoveDrag_WithAStaleSelection_SkipsTheMoveAndStillRedraws) {
     EXPECT_NO_THROW(form->pic_MouseMove(1, 0, 250, 200));
 
     ASSERT_EQ(Obj().nPoints(), 1);
-    ExpectPoint(0, -100, -50, -50);
+    EXPECT_TRUE(PointIs(Obj(), 0, -100, -50, -50));
     ExpectPointBoxes("-50", "-50", "-40"); // still the deleted point's
     EXPECT_EQ(form->txtCx->text(), QStringLiteral("200"));
 }
@@ -330,8 +331,8 @@ TEST_F(MouseEditing, RealPress_AddsAtTheDrawingAreaPositionInsideTheBorder) {
     ClickAt(form->picLeft, InView(120, 45));
 
     ASSERT_EQ(Obj().nPoints(), 2);
-    ExpectPoint(0, -80, -105, -100);
-    ExpectPoint(1, -200, -105, 20);
+    EXPECT_TRUE(PointIs(Obj(), 0, -80, -105, -100));
+    EXPECT_TRUE(PointIs(Obj(), 1, -200, -105, 20));
     EXPECT_EQ(form->mousePos->text(), QStringLiteral("0,45,120"));
 }
 
@@ -341,7 +342,7 @@ TEST_F(MouseEditing, RealDoubleClick_InTheAddTool_AddsOnePoint) {
     DoubleClickAt(form->pic, InView(120, 45));
 
     ASSERT_EQ(Obj().nPoints(), 1);
-    ExpectPoint(0, -80, -105, -100);
+    EXPECT_TRUE(PointIs(Obj(), 0, -80, -105, -100));
 }
 
 TEST_F(MouseEditing, RealDrag_MovesTheSelectedPointAndRealRightPressKeepsPressX) {
@@ -351,7 +352,7 @@ TEST_F(MouseEditing, RealDrag_MovesTheSelectedPointAndRealRightPressKeepsPressX)
     PressAt(form->pic, InView(151, 99));
     MoveTo(form->pic, InView(170, 90));
     ReleaseAt(form->pic, InView(170, 90));
-    ExpectPoint(0, -30, -60, -40);
+    EXPECT_TRUE(PointIs(Obj(), 0, -30, -60, -40));
     EXPECT_EQ(form->PressX, 151.0f);
 
     ClickAt(form->picTop, InView(300, 250), Qt::RightButton);
@@ -368,10 +369,10 @@ TEST_F(MouseEditing, RealDrag_WithLeftAndRightHeld_DoesNotMove) {
     ASSERT_EQ(form->SelectedPoint, 0);
 
     SendMove(form->pic, InView(200, 200), Qt::LeftButton | Qt::RightButton);
-    ExpectPoint(0, -50, -50, -40);
+    EXPECT_TRUE(PointIs(Obj(), 0, -50, -50, -40));
 
     SendMove(form->pic, InView(200, 200), Qt::LeftButton);
-    ExpectPoint(0, 0, 50, -40);
+    EXPECT_TRUE(PointIs(Obj(), 0, 0, 50, -40));
 }
 
 TEST_F(MouseEditing, PerspectiveView_IgnoresPressesAndDrags) {
@@ -388,7 +389,7 @@ TEST_F(MouseEditing, PerspectiveView_IgnoresPressesAndDrags) {
     PressAt(form->picPresp, InView(150, 100));
     MoveTo(form->picPresp, InView(250, 200));
     ReleaseAt(form->picPresp, InView(250, 200));
-    ExpectPoint(0, -50, -50, -40);
+    EXPECT_TRUE(PointIs(Obj(), 0, -50, -50, -40));
     EXPECT_EQ(form->SelectedPoint, 0);
     EXPECT_EQ(form->LastX, 150.0f);
 }

@@ -1,4 +1,5 @@
 // The window at start: layout, nothing drawn, the centre from the front view's drawing area.
+#include "ModelChecks.h"
 #include "WindowFixture.h"
 
 #include <QFont>
@@ -26,9 +27,7 @@ TEST_F(Startup, NothingIsDrawnAndTheBoxesAreEmpty) {
 TEST_F(Startup, CentreComesFromTheFrontViewsDrawingArea) {
     EXPECT_EQ(form->pic->ScaleWidth(), 453);
     EXPECT_EQ(form->pic->ScaleHeight(), 341);
-    EXPECT_EQ(Obj().GetCX(), 226.5f);
-    EXPECT_EQ(Obj().GetCY(), 170.5f);
-    EXPECT_EQ(Obj().GetCZ(), 113.25f);
+    EXPECT_TRUE(CentreIs(Obj(), 226.5f, 170.5f, 113.25f));
 }
 
 TEST_F(Startup, EveryControlHasItsStoredPlaceTextFontAndTabPlace) {

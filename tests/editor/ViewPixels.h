@@ -1,8 +1,11 @@
-// The views' pixels compared with drawings made for the test on canvases of the same size.
+// The views' pixels counted and compared with drawings made for the test on canvases of the same
+// size.
 #pragma once
 
 #include "Colours.h"
+#include "ModelChecks.h"
 #include "PictureBox.h"
+#include "Pixels.h"
 #include "RasterCanvas.h"
 #include "frmMain.h"
 #include "mObj.h"
@@ -11,28 +14,33 @@
 
 #include <cstdint>
 
-// How many pixels of the view differ from want; -1 where the sizes differ.
-inline int Differences(const PictureBox* view, const RasterCanvas& want) {
-    const RasterCanvas& got = view->raster();
-    if (got.ScaleWidth() != want.ScaleWidth() || got.ScaleHeight() != want.ScaleHeight()) {
-        return -1;
-    }
-    int n = 0;
-    for (int y = 0; y < want.ScaleHeight(); ++y) {
-        for (int x = 0; x < want.ScaleWidth(); ++x) {
-            n += got.pixel(x, y) != want.pixel(x, y) ? 1 : 0;
-        }
-    }
-    return n;
+// The canvas checks of every layer, on what a view shows.
+inline int Count(const PictureBox* view, uint32_t colour) {
+    return CountColour(view->raster(), colour);
+}
+inline testing::AssertionResult Blank(const PictureBox* view) {
+    return Blank(view->raster());
+}
+inline uint32_t Pixel(const PictureBox* view, int x, int y) {
+    return view->raster().pixel(x, y);
+}
+inline testing::AssertionResult SamePixels(const PictureBox* view, const RasterCanvas& want) {
+    return SamePixels(view->raster(), want);
 }
 
-using Draw = void (c3dObj::*)(Canvas&, uint32_t, uint32_t) const;
+// The view holds what the redraw draws of the model there, and nothing else.
+inline testing::AssertionResult ShowsTheDrawing(const PictureBox* view, const c3dObj& model,
+                                                Draw draw) {
+    RasterCanvas want(view->raster().ScaleWidth(), view->raster().ScaleHeight());
+    (model.*draw)(want, kGreen, kYellow);
+    return SamePixels(view, want);
+}
 
-// A view as the redraw leaves it for the given model.
-inline RasterCanvas Drawn(const c3dObj& model, const PictureBox* view, Draw draw) {
-    RasterCanvas canvas(view->raster().ScaleWidth(), view->raster().ScaleHeight());
-    (model.*draw)(canvas, kGreen, kYellow);
-    return canvas;
+// What a shown view holds after one step from before to after: the old drawing drawn over in
+// black, the new one in colour.
+inline void Step(RasterCanvas& canvas, const c3dObj& before, const c3dObj& after, Draw draw) {
+    (before.*draw)(canvas, kBlack, kBlack);
+    (after.*draw)(canvas, kGreen, kYellow);
 }
 
 // The cross the window draws at a centre: two lines five pixels out from (x, y).
@@ -63,8 +71,8 @@ struct Screen {
 
 // Every view holds exactly the pixels of want.
 inline void ExpectScreen(const frmMain& form, const Screen& want) {
-    EXPECT_EQ(Differences(form.pic, want.front), 0);
-    EXPECT_EQ(Differences(form.picLeft, want.left), 0);
-    EXPECT_EQ(Differences(form.picTop, want.top), 0);
-    EXPECT_EQ(Differences(form.picPresp, want.presp), 0);
+    EXPECT_TRUE(SamePixels(form.pic, want.front));
+    EXPECT_TRUE(SamePixels(form.picLeft, want.left));
+    EXPECT_TRUE(SamePixels(form.picTop, want.top));
+    EXPECT_TRUE(SamePixels(form.picPresp, want.presp));
 }

@@ -4,8 +4,9 @@
 
 #include "Colours.h"
 #include "CommonDialog.h"
-#include "MsgBox.h"
 #include "PictureBox.h"
+#include "RecordingMsgBox.h"
+#include "ViewPixels.h"
 #include "frmMain.h"
 #include "mObj.h"
 
@@ -21,19 +22,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-class RecordingMsgBox : public MsgBox {
-public:
-    struct Message {
-        std::string text;
-        Icon icon;
-        std::string title;
-    };
-    void Show(const std::string& text, Icon icon, const std::string& title) override {
-        messages.push_back({text, icon, title});
-    }
-    std::vector<Message> messages;
-};
 
 // Sets the default locale for the life of the object.
 class DefaultLocale {
@@ -53,7 +41,6 @@ class WindowFixture : public testing::Test {
 protected:
     void SetUp() override {
         Obj() = c3dObj();
-        MsgBox::Install(&msgBox);
         CommonDialog::SetChooser([this](CommonDialog::Mode mode, const CommonDialog& dialog) {
             dialogModes.push_back(mode);
             offeredNames.push_back(dialog.FileName);
@@ -68,7 +55,6 @@ protected:
     void TearDown() override {
         form.reset();
         CommonDialog::SetChooser(nullptr);
-        MsgBox::Install(nullptr);
     }
 
     // Checks the boxes of the left, perspective and top views, in that order.
@@ -76,24 +62,6 @@ protected:
         form->chkLeft->setChecked(true);
         form->chkPres->setChecked(true);
         form->chkTop->setChecked(true);
-    }
-
-    // Counts the pixels of a colour in a view.
-    static int Count(const PictureBox* view, uint32_t colour) {
-        const RasterCanvas& raster = view->raster();
-        int n = 0;
-        for (int y = 0; y < raster.ScaleHeight(); ++y) {
-            for (int x = 0; x < raster.ScaleWidth(); ++x) {
-                n += raster.pixel(x, y) == colour ? 1 : 0;
-            }
-        }
-        return n;
-    }
-    static bool Blank(const PictureBox* view) {
-        return Count(view, kBlack) == view->raster().ScaleWidth() * view->raster().ScaleHeight();
-    }
-    static uint32_t Pixel(const PictureBox* view, int x, int y) {
-        return view->raster().pixel(x, y);
     }
 
     RecordingMsgBox msgBox;
