@@ -37,20 +37,30 @@ protected:
                << Hex(actual) << ", expected " << Hex(colour);
     }
 
-    // The views that show anything, in the order front, left, top, perspective.
-    std::string DrawnViews() const {
-        std::string drawn;
-        const std::pair<const PictureBox*, const char*> views[] = {{form->pic, "front"},
-                                                                   {form->picLeft, "left"},
-                                                                   {form->picTop, "top"},
-                                                                   {form->picPresp, "presp"}};
-        for (const auto& [view, name] : views) {
-            if (!Blank(view)) {
-                drawn += drawn.empty() ? "" : " ";
-                drawn += name;
+    // A view with the box that asks for it to be drawn; the front view has none.
+    struct View {
+        const PictureBox* picture;
+        const QCheckBox* box;
+        const char* name;
+    };
+    // The names of the views for which has holds, in the order front, left, top, perspective.
+    template <typename Has> std::string ViewsThat(Has has) const {
+        const View views[] = {{form->pic, nullptr, "front"},
+                              {form->picLeft, form->chkLeft, "left"},
+                              {form->picTop, form->chkTop, "top"},
+                              {form->picPresp, form->chkPres, "presp"}};
+        std::string names;
+        for (const View& view : views) {
+            if (has(view)) {
+                names += names.empty() ? "" : " ";
+                names += view.name;
             }
         }
-        return drawn;
+        return names;
+    }
+    // The views that show anything.
+    std::string DrawnViews() const {
+        return ViewsThat([](const View& view) { return !Blank(view.picture); });
     }
 
     // A position inside a child widget, in the coordinates of the window that holds it.

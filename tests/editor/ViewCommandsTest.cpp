@@ -15,6 +15,14 @@ constexpr QRect kEnlarged{104, 0, 914, 690};
 
 class ViewCommands : public EditingFixture {
 protected:
+    std::string ShownViews() const {
+        return ViewsThat([](const View& view) { return view.picture->isVisible(); });
+    }
+    std::string CheckedViews() const {
+        return ViewsThat(
+            [](const View& view) { return view.box != nullptr && view.box->isChecked(); });
+    }
+
     // Looks at the views right after each check box change, once the window's own handler has
     // run, and clears txtCx each time: a redraw writes it again, so a box left empty means that
     // no redraw came with that change.
@@ -47,9 +55,7 @@ TEST_F(ViewCommands, ViewAll_FromTheStart_PutsTheViewsEdgeToEdgeAndRedraws) {
     EXPECT_EQ(form->picLeft->geometry(), QRect(561, 0, 457, 345));
     EXPECT_EQ(form->picTop->geometry(), QRect(104, 345, 457, 345));
     EXPECT_EQ(form->picPresp->geometry(), QRect(561, 345, 457, 345));
-    for (const PictureBox* view : {form->pic, form->picLeft, form->picTop, form->picPresp}) {
-        EXPECT_TRUE(view->isVisible()) << view->objectName().toStdString();
-    }
+    EXPECT_EQ(ShownViews(), "front left top presp");
     EXPECT_EQ(form->txtCx->text(), QStringLiteral("200"));
     EXPECT_EQ(DrawnViews(), "front"); // no box is checked yet
 }
@@ -66,13 +72,8 @@ TEST_F(ViewCommands, FrontView_AllBoxesChecked_RedrawsThreeTimesThenEnlarges) {
     EXPECT_EQ(watch.frontSizes, (std::vector<QSize>(3, QSize(457, 345))));
     EXPECT_TRUE(form->txtCx->text().isEmpty()) << "a redraw after the last box change";
     EXPECT_EQ(form->pic->geometry(), kEnlarged);
-    EXPECT_TRUE(form->pic->isVisible());
-    EXPECT_FALSE(form->picLeft->isVisible());
-    EXPECT_FALSE(form->picTop->isVisible());
-    EXPECT_FALSE(form->picPresp->isVisible());
-    EXPECT_FALSE(form->chkLeft->isChecked());
-    EXPECT_FALSE(form->chkPres->isChecked());
-    EXPECT_FALSE(form->chkTop->isChecked());
+    EXPECT_EQ(ShownViews(), "front");
+    EXPECT_EQ(CheckedViews(), "");
 }
 
 TEST_F(ViewCommands, FrontView_NoBoxChecked_DoesNotRedraw) {
@@ -100,13 +101,8 @@ TEST_F(ViewCommands, LeftView_OnlyLeftAlreadyChecked_EnlargesWithoutRedraw) {
     EXPECT_TRUE(watch.drawn.empty());
     EXPECT_TRUE(form->txtCx->text().isEmpty());
     EXPECT_EQ(form->picLeft->geometry(), kEnlarged);
-    EXPECT_TRUE(form->picLeft->isVisible());
-    EXPECT_FALSE(form->pic->isVisible());
-    EXPECT_FALSE(form->picTop->isVisible());
-    EXPECT_FALSE(form->picPresp->isVisible());
-    EXPECT_TRUE(form->chkLeft->isChecked());
-    EXPECT_FALSE(form->chkTop->isChecked());
-    EXPECT_FALSE(form->chkPres->isChecked());
+    EXPECT_EQ(ShownViews(), "left");
+    EXPECT_EQ(CheckedViews(), "left");
     EXPECT_TRUE(HasColour(form->picLeft, 65, 100, kGreen)); // the drawing is still there
 }
 
@@ -121,13 +117,8 @@ TEST_F(ViewCommands, TopView_RedrawsOnceForEachBoxItChanges) {
     EXPECT_EQ(watch.drawn, (std::vector<std::string>{"front top presp", "front top"}));
     EXPECT_TRUE(form->txtCx->text().isEmpty());
     EXPECT_EQ(form->picTop->geometry(), kEnlarged);
-    EXPECT_TRUE(form->picTop->isVisible());
-    EXPECT_FALSE(form->pic->isVisible());
-    EXPECT_FALSE(form->picLeft->isVisible());
-    EXPECT_FALSE(form->picPresp->isVisible());
-    EXPECT_TRUE(form->chkTop->isChecked());
-    EXPECT_FALSE(form->chkLeft->isChecked());
-    EXPECT_FALSE(form->chkPres->isChecked());
+    EXPECT_EQ(ShownViews(), "top");
+    EXPECT_EQ(CheckedViews(), "top");
 }
 
 TEST_F(ViewCommands, EnlargedView_KeepsItsDrawingInPlaceAndTheNewAreaBlack) {
@@ -167,9 +158,7 @@ TEST_F(ViewCommands, ViewAllFromOneView_KeepsTheBoxesAndDrawsTheCheckedViews) {
 
     form->mnuViewAll->trigger();
 
-    EXPECT_TRUE(form->chkLeft->isChecked());
-    EXPECT_FALSE(form->chkTop->isChecked());
-    EXPECT_FALSE(form->chkPres->isChecked());
+    EXPECT_EQ(CheckedViews(), "left");
     EXPECT_EQ(form->picLeft->geometry(), QRect(561, 0, 457, 345));
     EXPECT_EQ(form->picTop->geometry(), QRect(104, 345, 457, 345));
     EXPECT_TRUE(form->pic->isVisible());
@@ -183,9 +172,7 @@ TEST_F(ViewCommands, ViewAllAfterFrontView_ShowsFourViewsWithOnlyTheFrontDrawn) 
 
     form->mnuViewAll->trigger();
 
-    for (const PictureBox* view : {form->pic, form->picLeft, form->picTop, form->picPresp}) {
-        EXPECT_TRUE(view->isVisible()) << view->objectName().toStdString();
-    }
+    EXPECT_EQ(ShownViews(), "front left top presp");
     EXPECT_EQ(form->pic->geometry(), QRect(104, 0, 457, 345));
     EXPECT_EQ(form->picPresp->geometry(), QRect(561, 345, 457, 345));
     EXPECT_EQ(DrawnViews(), "front");
@@ -241,9 +228,7 @@ TEST_F(ViewCommands, DoubleClickOnThePerspectiveCaption_DoesNothing) {
     EXPECT_TRUE(form->txtCx->text().isEmpty());
     EXPECT_TRUE(form->chkPres->isChecked());
     EXPECT_EQ(form->picPresp->geometry(), QRect(560, 344, 457, 345));
-    for (const PictureBox* view : {form->pic, form->picLeft, form->picTop, form->picPresp}) {
-        EXPECT_TRUE(view->isVisible()) << view->objectName().toStdString();
-    }
+    EXPECT_EQ(ShownViews(), "front left top presp");
 }
 
 TEST_F(ViewCommands, PressOnACaption_DoesNotReachTheView) {
