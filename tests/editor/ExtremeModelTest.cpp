@@ -231,9 +231,10 @@ TEST(DrawShownViews, DrawsTheShownViewsAsOneAfterAnotherWouldAndReportsAFailureA
                                                    {shown.presp, &c3dObj::DrawPrespectiveView}};
             bool failed = false;
             for (std::size_t i = 0; i < inTurn.size(); ++i) {
+                const auto [show, draw] = views[i];
                 try {
-                    if (views[i].first) {
-                        (model.*views[i].second)(inTurn[i], kGreen, kYellow);
+                    if (show) {
+                        (model.*draw)(inTurn[i], kGreen, kYellow);
                     }
                 } catch (const std::overflow_error&) {
                     failed = true;
