@@ -105,22 +105,60 @@ struct Clip {
 };
 
 // One segment's walk from its first pixel: `major` steps along the major axis, `minor` of them
-// also along the minor axis, 0 < minor <= major, each axis's step as a pointer step.
+// also along the minor axis, 0 < minor <= major, each axis's step as a step of the buffer index.
 struct Walk {
-    uint32_t* first;
+    std::ptrdiff_t first;
     std::ptrdiff_t majorStep;
     std::ptrdiff_t minorStep;
     int major;
     int minor;
 };
 
+// Where the pixels of a segment go. Drawing and tracing run the same clipping and stepping and
+// differ only in what they do with a pixel's buffer index, so the traced indices are the written
+// pixels by construction; as a template argument the store costs drawing nothing. Stores are
+// passed by value: a copy of Paint's colour cannot alias the pixels it writes, so it stays in a
+// register.
+class Paint {
+public:
+    explicit Paint(uint32_t* pixels) : pixels_(pixels) {}
+    void colour(uint32_t rgb32) { colour_ = rgb32; }
+
+    // A pixel is reached through a cursor that steps as the buffer index does: here a pointer,
+    // so that a walk's pixel is its cursor plus one scaled offset, one address computation.
+    uint32_t* at(std::ptrdiff_t index) const { return pixels_ + index; }
+    void pixel(uint32_t* p) const { *p = colour_; }
+    // count pixels from first on, along a row.
+    void run(uint32_t* first, int count) const { std::fill_n(first, count, colour_); }
+
+private:
+    uint32_t* pixels_;
+    uint32_t colour_ = 0;
+};
+
+class Record {
+public:
+    explicit Record(std::vector<uint32_t>& indices) : indices_(indices) {}
+
+    std::ptrdiff_t at(std::ptrdiff_t index) const { return index; }
+    void pixel(std::ptrdiff_t i) const { indices_.push_back(static_cast<uint32_t>(i)); }
+    void run(std::ptrdiff_t first, int count) const {
+        for (int k = 0; k < count; ++k) {
+            pixel(first + k);
+        }
+    }
+
+private:
+    std::vector<uint32_t>& indices_;
+};
+
 // Bresenham's walk, with M = major and m = minor: the error starts at 2m - M, and step i
 // (0 <= i < M) also moves along the minor axis when the error is above 0, a tie stepping late.
-void walkBresenham(const Walk& w, uint32_t colour) {
-    uint32_t* p = w.first;
+template <typename Store> void walkBresenham(const Walk& w, Store store) {
+    auto p = store.at(w.first);
     int err = 2 * w.minor - w.major;
     for (int n = w.major;; --n) {
-        *p = colour;
+        store.pixel(p);
         if (n == 0) {
             break; // never step past the last pixel
         }
@@ -156,20 +194,108 @@ uint64_t ceilDiv(uint64_t n, uint64_t d) {
     return (n + d - 1) / d;
 }
 
-void walkFixedPoint(const Walk& w, uint32_t colour) {
+template <typename Store> void walkFixedPoint(const Walk& w, Store store) {
     const auto major = static_cast<uint64_t>(w.major);
     const auto minor = static_cast<uint64_t>(w.minor);
     const uint64_t step = ceilDiv(minor << kFractionBits, major);
     uint64_t at = ceilDiv((major - 1) << kFractionBits, 2 * major);
-    uint32_t* p = w.first;
+    auto p = store.at(w.first);
     for (int n = w.major; n >= 0; --n, p += w.majorStep, at += step) {
-        p[static_cast<std::ptrdiff_t>(at >> kFractionBits) * w.minorStep] = colour;
+        store.pixel(p + static_cast<std::ptrdiff_t>(at >> kFractionBits) * w.minorStep);
     }
 }
 
 int roundToPixel(double v, int size) {
     const double rounded = std::floor(v + kHalfPixel);
     return static_cast<int>(std::clamp(rounded, 0.0, static_cast<double>(size - 1)));
+}
+
+// The buffer's shape, as the rasteriser needs it.
+struct Grid {
+    int width;
+    int height;
+    RasterCanvas::Stepping stepping;
+};
+
+// Both ends lie inside the buffer, so every pixel between them does too.
+template <typename Store> void plot(const Grid& grid, int x0, int y0, int x1, int y1, Store store) {
+    const std::ptrdiff_t width = grid.width;
+    if (y0 == y1) {
+        store.run(store.at(y0 * width + std::min(x0, x1)), std::abs(x1 - x0) + 1);
+        return;
+    }
+    if (x0 == x1) {
+        auto p = store.at(std::min(y0, y1) * width + x0);
+        for (int n = std::abs(y1 - y0); n >= 0; --n, p += width) {
+            store.pixel(p);
+        }
+        return;
+    }
+    const int dx = std::abs(x1 - x0);
+    const int dy = std::abs(y1 - y0);
+    const std::ptrdiff_t stepX = x1 > x0 ? 1 : -1;
+    const std::ptrdiff_t stepY = y1 > y0 ? width : -width;
+    const bool xMajor = dx >= dy;
+    const Walk walk{y0 * width + x0, xMajor ? stepX : stepY, xMajor ? stepY : stepX,
+                    xMajor ? dx : dy, xMajor ? dy : dx};
+    if (grid.stepping == RasterCanvas::Stepping::FixedPoint && walk.major <= kExactMajor) {
+        walkFixedPoint(walk, store);
+    } else {
+        walkBresenham(walk, store);
+    }
+}
+
+template <typename Store>
+void drawSegment(const Grid& grid, const Canvas::Segment& s, Store store) {
+    const int width = grid.width;
+    const int height = grid.height;
+    if (width == 0 || height == 0) {
+        return;
+    }
+    Point a{s.x1, s.y1};
+    Point b{s.x2, s.y2};
+    const Box view{-kHalfPixel, -kHalfPixel, width - kHalfPixel - kFarEdgeInset,
+                   height - kHalfPixel - kFarEdgeInset};
+
+    // Both ends inside (and so finite): the clipping below would keep both exactly, so they are
+    // rounded at once. Each end plus a half pixel is then at least 0 and below the size, where
+    // truncation is the floor and no clamping is needed.
+    if (view.contains(a) && view.contains(b)) {
+        plot(grid, static_cast<int>(a.x + kHalfPixel), static_cast<int>(a.y + kHalfPixel),
+             static_cast<int>(b.x + kHalfPixel), static_cast<int>(b.y + kHalfPixel), store);
+        return;
+    }
+    if (!std::isfinite(s.x1) || !std::isfinite(s.y1) || !std::isfinite(s.x2) ||
+        !std::isfinite(s.y2)) {
+        return;
+    }
+    if ((view.isFar(a) || view.isFar(b)) && !bringFarEndsNear(a, b, view)) {
+        return;
+    }
+    // An end inside the view but within the inset of a far edge belongs to the last pixel; it is
+    // moved onto the inset edge so that clipping keeps it.
+    const auto pullIn = [](double v, double inset, int size) {
+        return v > inset && v < size - kHalfPixel ? inset : v;
+    };
+    a.x = pullIn(a.x, view.xmax, width);
+    b.x = pullIn(b.x, view.xmax, width);
+    a.y = pullIn(a.y, view.ymax, height);
+    b.y = pullIn(b.y, view.ymax, height);
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+
+    Clip clip;
+    if (!clip.edge(-dx, a.x - view.xmin) || !clip.edge(dx, view.xmax - a.x) ||
+        !clip.edge(-dy, a.y - view.ymin) || !clip.edge(dy, view.ymax - a.y)) {
+        return;
+    }
+    // An end that needs no clipping keeps its exact value.
+    const double sx = clip.t0 > 0.0 ? a.x + clip.t0 * dx : a.x;
+    const double sy = clip.t0 > 0.0 ? a.y + clip.t0 * dy : a.y;
+    const double ex = clip.t1 < 1.0 ? a.x + clip.t1 * dx : b.x;
+    const double ey = clip.t1 < 1.0 ? a.y + clip.t1 * dy : b.y;
+    plot(grid, roundToPixel(sx, width), roundToPixel(sy, height), roundToPixel(ex, width),
+         roundToPixel(ey, height), store);
 }
 
 } // namespace
@@ -227,7 +353,9 @@ void RasterCanvas::resize(int width, int height) {
 }
 
 void RasterCanvas::Line(float x1, float y1, float x2, float y2) {
-    drawSegment(x1, y1, x2, y2);
+    Paint paint(pixels_.data());
+    paint.colour(fore_);
+    drawSegment(Grid{width_, height_, stepping_}, Segment{x1, y1, x2, y2, 0}, paint);
 }
 
 // The colour is converted only where it changes, and each segment is drawn without a virtual call.
@@ -235,99 +363,26 @@ void RasterCanvas::Lines(std::span<const Segment> segments) {
     if (segments.empty()) {
         return;
     }
+    const Grid grid{width_, height_, stepping_};
+    Paint paint(pixels_.data());
     uint32_t colour = segments.front().colour;
     fore_ = toRgb32(colour);
+    paint.colour(fore_);
     for (const Segment& s : segments) {
         if (s.colour != colour) {
             colour = s.colour;
             fore_ = toRgb32(colour);
+            paint.colour(fore_);
         }
-        drawSegment(s.x1, s.y1, s.x2, s.y2);
+        drawSegment(grid, s, paint);
     }
 }
 
-void RasterCanvas::drawSegment(float x1, float y1, float x2, float y2) {
-    if (width_ == 0 || height_ == 0) {
-        return;
-    }
-    Point a{x1, y1};
-    Point b{x2, y2};
-    const Box view{-kHalfPixel, -kHalfPixel, width_ - kHalfPixel - kFarEdgeInset,
-                   height_ - kHalfPixel - kFarEdgeInset};
-
-    // Both ends inside (and so finite): the clipping below would keep both exactly, so they are
-    // rounded at once. Each end plus a half pixel is then at least 0 and below the size, where
-    // truncation is the floor and no clamping is needed.
-    if (view.contains(a) && view.contains(b)) {
-        plot(static_cast<int>(a.x + kHalfPixel), static_cast<int>(a.y + kHalfPixel),
-             static_cast<int>(b.x + kHalfPixel), static_cast<int>(b.y + kHalfPixel));
-        return;
-    }
-    if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) {
-        return;
-    }
-    if ((view.isFar(a) || view.isFar(b)) && !bringFarEndsNear(a, b, view)) {
-        return;
-    }
-    // An end inside the view but within the inset of a far edge belongs to the last pixel; it is
-    // moved onto the inset edge so that clipping keeps it.
-    const auto pullIn = [](double v, double inset, int size) {
-        return v > inset && v < size - kHalfPixel ? inset : v;
-    };
-    a.x = pullIn(a.x, view.xmax, width_);
-    b.x = pullIn(b.x, view.xmax, width_);
-    a.y = pullIn(a.y, view.ymax, height_);
-    b.y = pullIn(b.y, view.ymax, height_);
-    const double dx = b.x - a.x;
-    const double dy = b.y - a.y;
-
-    Clip clip;
-    if (!clip.edge(-dx, a.x - view.xmin) || !clip.edge(dx, view.xmax - a.x) ||
-        !clip.edge(-dy, a.y - view.ymin) || !clip.edge(dy, view.ymax - a.y)) {
-        return;
-    }
-    // An end that needs no clipping keeps its exact value.
-    const double sx = clip.t0 > 0.0 ? a.x + clip.t0 * dx : a.x;
-    const double sy = clip.t0 > 0.0 ? a.y + clip.t0 * dy : a.y;
-    const double ex = clip.t1 < 1.0 ? a.x + clip.t1 * dx : b.x;
-    const double ey = clip.t1 < 1.0 ? a.y + clip.t1 * dy : b.y;
-    plot(roundToPixel(sx, width_), roundToPixel(sy, height_), roundToPixel(ex, width_),
-         roundToPixel(ey, height_));
-}
-
-void RasterCanvas::horizontalRun(int y, int xa, int xb) {
-    const auto row = pixels_.begin() + static_cast<std::ptrdiff_t>(y) * width_;
-    std::fill(row + std::min(xa, xb), row + std::max(xa, xb) + 1, fore_);
-}
-
-void RasterCanvas::verticalRun(int x, int ya, int yb) {
-    uint32_t* p = pixels_.data() + static_cast<std::ptrdiff_t>(std::min(ya, yb)) * width_ + x;
-    for (int n = std::abs(yb - ya); n >= 0; --n, p += width_) {
-        *p = fore_;
-    }
-}
-
-// Both ends lie inside the buffer, so every pixel between them does too.
-void RasterCanvas::plot(int x0, int y0, int x1, int y1) {
-    if (y0 == y1) {
-        horizontalRun(y0, x0, x1);
-        return;
-    }
-    if (x0 == x1) {
-        verticalRun(x0, y0, y1);
-        return;
-    }
-    const int dx = std::abs(x1 - x0);
-    const int dy = std::abs(y1 - y0);
-    const std::ptrdiff_t stepX = x1 > x0 ? 1 : -1;
-    const std::ptrdiff_t stepY = y1 > y0 ? width_ : -static_cast<std::ptrdiff_t>(width_);
-    const bool xMajor = dx >= dy;
-    const Walk walk{pixels_.data() + static_cast<std::ptrdiff_t>(y0) * width_ + x0,
-                    xMajor ? stepX : stepY, xMajor ? stepY : stepX, xMajor ? dx : dy,
-                    xMajor ? dy : dx};
-    if (stepping_ == Stepping::FixedPoint && walk.major <= kExactMajor) {
-        walkFixedPoint(walk, fore_);
-    } else {
-        walkBresenham(walk, fore_);
+void RasterCanvas::TraceLines(std::span<const Segment> segments,
+                              std::vector<uint32_t>& indices) const {
+    const Grid grid{width_, height_, stepping_};
+    Record record(indices);
+    for (const Segment& s : segments) {
+        drawSegment(grid, s, record);
     }
 }

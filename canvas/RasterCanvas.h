@@ -28,6 +28,12 @@ public:
     int ScaleWidth() const override { return width_; }
     int ScaleHeight() const override { return height_; }
 
+    // Appends the buffer index (y * ScaleWidth() + x) of every pixel that Lines would write for
+    // these segments, in the order it would write them, a pixel written twice listed twice; writes
+    // nothing. It runs the same clipping and stepping as Lines, only storing indices instead of
+    // colours.
+    void TraceLines(std::span<const Segment> segments, std::vector<uint32_t>& indices) const;
+
     // A pixel read back as 0x00BBGGRR; coordinates must lie inside the buffer.
     uint32_t pixel(int x, int y) const;
 
@@ -42,11 +48,6 @@ public:
     static uint32_t fromRgb32(uint32_t rgb32);
 
 private:
-    void drawSegment(float x1, float y1, float x2, float y2);
-    void plot(int x0, int y0, int x1, int y1);
-    void horizontalRun(int y, int xa, int xb);
-    void verticalRun(int x, int ya, int yb);
-
     int width_;
     int height_;
     Stepping stepping_;

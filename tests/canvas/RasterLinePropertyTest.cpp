@@ -472,6 +472,40 @@ TEST(RasterCanvasLine, SegmentsAroundTheEndOfTheExactRange_DrawThePixelsOfBresen
     EXPECT_TRUE(SameAsBresenham(65539, 2, {0, 0, 65538, 1}));
 }
 
+// Each segment lists every pixel it writes once, the batch lists its segments' pixels one segment
+// after another, and writing them in that order in each segment's own colour gives the picture
+// Lines draws: every pixel, none more, the last write on top.
+TEST(RasterCanvasLine, TraceLines_ListsThePixelsLinesWritesInItsOrder) {
+    Random random(2718);
+    for (const ViewSize& size : kSizes) {
+        std::vector<Canvas::Segment> batch;
+        for (int i = 0; i < size.segments / 4; ++i) {
+            const Segment s = RandomSegment(random, size.width, size.height);
+            batch.push_back({s.x1, s.y1, s.x2, s.y2, static_cast<uint32_t>(i + 1)});
+        }
+        RasterCanvas drawn(size.width, size.height);
+        drawn.Lines(batch);
+        std::vector<uint32_t> traced;
+        drawn.TraceLines(batch, traced);
+
+        RasterCanvas replayed(size.width, size.height);
+        std::vector<uint32_t> inTurn;
+        for (const Canvas::Segment& s : batch) {
+            std::vector<uint32_t> own;
+            replayed.TraceLines({&s, 1}, own);
+            for (const uint32_t i : own) {
+                replayed.bits()[i] = RasterCanvas::toRgb32(s.colour);
+            }
+            inTurn.insert(inTurn.end(), own.begin(), own.end());
+            std::sort(own.begin(), own.end());
+            ASSERT_TRUE(std::adjacent_find(own.begin(), own.end()) == own.end())
+                << Describe({s.x1, s.y1, s.x2, s.y2}, size.width, size.height);
+        }
+        EXPECT_TRUE(traced == inTurn);
+        EXPECT_TRUE(SamePixels(drawn, replayed)) << size.width << " x " << size.height;
+    }
+}
+
 TEST(RasterCanvasLine, BenchmarkModelViews_FixedPointStepDrawsThePixelsOfBresenhamsWalk) {
     using benchmodels::kViewHeight;
     using benchmodels::kViewWidth;
