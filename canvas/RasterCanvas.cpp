@@ -4,10 +4,13 @@
 #include "Colours.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <limits>
 
 namespace {
 
@@ -121,6 +124,8 @@ struct Walk {
 // register.
 class Paint {
 public:
+    static constexpr int kQuad = 4;
+
     explicit Paint(uint32_t* pixels) : pixels_(pixels) {}
     void colour(uint32_t rgb32) { colour_ = rgb32; }
 
@@ -128,8 +133,33 @@ public:
     // so that a walk's pixel is its cursor plus one scaled offset, one address computation.
     uint32_t* at(std::ptrdiff_t index) const { return pixels_ + index; }
     void pixel(uint32_t* p) const { *p = colour_; }
-    // count pixels from first on, along a row.
-    void run(uint32_t* first, int count) const { std::fill_n(first, count, colour_); }
+    // count pixels from first on, along a row: four at a time, the last four overlapping the
+    // ones before where count is not a multiple of four. A marker's arm is 11 pixels, three
+    // stores, where a general fill spends more on lining up than on writing.
+    void run(uint32_t* first, int count) const {
+        if (count < kQuad) {
+            column(first, 1, count);
+            return;
+        }
+        const std::array<uint32_t, kQuad> quad{colour_, colour_, colour_, colour_};
+        uint32_t* const last = first + (count - kQuad);
+        for (; first < last; first += kQuad) {
+            std::memcpy(first, quad.data(), sizeof quad);
+        }
+        std::memcpy(last, quad.data(), sizeof quad);
+    }
+    // count pixels from first on, stride apart, four to a loop step.
+    void column(uint32_t* first, std::ptrdiff_t stride, int count) const {
+        for (; count >= kQuad; count -= kQuad, first += kQuad * stride) {
+            first[0] = colour_;
+            first[stride] = colour_;
+            first[2 * stride] = colour_;
+            first[3 * stride] = colour_;
+        }
+        for (; count > 0; --count, first += stride) {
+            *first = colour_;
+        }
+    }
 
 private:
     uint32_t* pixels_;
@@ -142,9 +172,10 @@ public:
 
     std::ptrdiff_t at(std::ptrdiff_t index) const { return index; }
     void pixel(std::ptrdiff_t i) const { indices_.push_back(static_cast<uint32_t>(i)); }
-    void run(std::ptrdiff_t first, int count) const {
-        for (int k = 0; k < count; ++k) {
-            pixel(first + k);
+    void run(std::ptrdiff_t first, int count) const { column(first, 1, count); }
+    void column(std::ptrdiff_t first, std::ptrdiff_t stride, int count) const {
+        for (; count > 0; --count, first += stride) {
+            pixel(first);
         }
     }
 
@@ -214,29 +245,72 @@ int roundToPixel(double v, int size) {
 struct Grid {
     int width;
     int height;
+    // The clipping's far edges plus a half pixel, as the floats they round down to, in double.
+    double lastX;
+    double lastY;
     RasterCanvas::Stepping stepping;
+
+    Box view() const {
+        return {-kHalfPixel, -kHalfPixel, width - kHalfPixel - kFarEdgeInset,
+                height - kHalfPixel - kFarEdgeInset};
+    }
+};
+
+// The clipping's far edge of an axis of this size, as the last float not beyond it, plus a half
+// pixel: a float end v lies inside the edge exactly when v + 0.5 in double does not exceed it.
+double lastInside(int size) {
+    const double edge = size - kHalfPixel - kFarEdgeInset;
+    const auto last = static_cast<float>(edge);
+    const float inside = static_cast<double>(last) > edge
+                             ? std::nextafter(last, -std::numeric_limits<float>::infinity())
+                             : last;
+    return static_cast<double>(inside) + kHalfPixel;
+}
+
+// An end shifted by a half pixel, as the test for lying inside the view and the rounding to the
+// nearest pixel both want it: in double the sum is exact for every float in or near the view, and
+// a NaN fails every test.
+struct Shifted {
+    double x;
+    double y;
+
+    explicit Shifted(float vx, float vy)
+        : x(static_cast<double>(vx) + kHalfPixel), y(static_cast<double>(vy) + kHalfPixel) {}
+    bool inside(const Grid& grid) const {
+        return x >= 0.0 && x <= grid.lastX && y >= 0.0 && y <= grid.lastY;
+    }
+    // The end's pixel, for an end inside: there the shifted end is at least 0 and below the
+    // size, where truncation is the floor and no clamping is needed.
+    int pixelX() const { return static_cast<int>(x); }
+    int pixelY() const { return static_cast<int>(y); }
+};
+
+// A segment's end pixels, both inside the buffer.
+struct PixelEnds {
+    int x0;
+    int y0;
+    int x1;
+    int y1;
 };
 
 // Both ends lie inside the buffer, so every pixel between them does too.
-template <typename Store> void plot(const Grid& grid, int x0, int y0, int x1, int y1, Store store) {
+template <typename Store> void plot(const Grid& grid, PixelEnds e, Store store) {
     const std::ptrdiff_t width = grid.width;
-    if (y0 == y1) {
-        store.run(store.at(y0 * width + std::min(x0, x1)), std::abs(x1 - x0) + 1);
+    if (e.y0 == e.y1) {
+        store.run(store.at(e.y0 * width + std::min(e.x0, e.x1)), std::abs(e.x1 - e.x0) + 1);
         return;
     }
-    if (x0 == x1) {
-        auto p = store.at(std::min(y0, y1) * width + x0);
-        for (int n = std::abs(y1 - y0); n >= 0; --n, p += width) {
-            store.pixel(p);
-        }
+    if (e.x0 == e.x1) {
+        store.column(store.at(std::min(e.y0, e.y1) * width + e.x0), width,
+                     std::abs(e.y1 - e.y0) + 1);
         return;
     }
-    const int dx = std::abs(x1 - x0);
-    const int dy = std::abs(y1 - y0);
-    const std::ptrdiff_t stepX = x1 > x0 ? 1 : -1;
-    const std::ptrdiff_t stepY = y1 > y0 ? width : -width;
+    const int dx = std::abs(e.x1 - e.x0);
+    const int dy = std::abs(e.y1 - e.y0);
+    const std::ptrdiff_t stepX = e.x1 > e.x0 ? 1 : -1;
+    const std::ptrdiff_t stepY = e.y1 > e.y0 ? width : -width;
     const bool xMajor = dx >= dy;
-    const Walk walk{y0 * width + x0, xMajor ? stepX : stepY, xMajor ? stepY : stepX,
+    const Walk walk{e.y0 * width + e.x0, xMajor ? stepX : stepY, xMajor ? stepY : stepX,
                     xMajor ? dx : dy, xMajor ? dy : dx};
     if (grid.stepping == RasterCanvas::Stepping::FixedPoint && walk.major <= kExactMajor) {
         walkFixedPoint(walk, store);
@@ -245,64 +319,111 @@ template <typename Store> void plot(const Grid& grid, int x0, int y0, int x1, in
     }
 }
 
-template <typename Store>
-void drawSegment(const Grid& grid, const Canvas::Segment& s, Store store) {
-    const int width = grid.width;
-    const int height = grid.height;
-    if (width == 0 || height == 0) {
-        return;
+// The end pixels of the part of a segment inside the view, for a segment with an end outside it
+// or not finite; false when no part is inside. Kept out of line, so that the drawing loop around
+// the common case, both ends inside, holds no more than that case needs.
+[[gnu::noinline]] bool clipToView(const Grid& grid, const Canvas::Segment& s, PixelEnds& ends) {
+    if (grid.width == 0 || grid.height == 0 || !std::isfinite(s.x1) || !std::isfinite(s.y1) ||
+        !std::isfinite(s.x2) || !std::isfinite(s.y2)) {
+        return false;
     }
+    const Box view = grid.view();
     Point a{s.x1, s.y1};
     Point b{s.x2, s.y2};
-    const Box view{-kHalfPixel, -kHalfPixel, width - kHalfPixel - kFarEdgeInset,
-                   height - kHalfPixel - kFarEdgeInset};
-
-    // Both ends inside (and so finite): the clipping below would keep both exactly, so they are
-    // rounded at once. Each end plus a half pixel is then at least 0 and below the size, where
-    // truncation is the floor and no clamping is needed.
-    if (view.contains(a) && view.contains(b)) {
-        plot(grid, static_cast<int>(a.x + kHalfPixel), static_cast<int>(a.y + kHalfPixel),
-             static_cast<int>(b.x + kHalfPixel), static_cast<int>(b.y + kHalfPixel), store);
-        return;
-    }
-    if (!std::isfinite(s.x1) || !std::isfinite(s.y1) || !std::isfinite(s.x2) ||
-        !std::isfinite(s.y2)) {
-        return;
-    }
     if ((view.isFar(a) || view.isFar(b)) && !bringFarEndsNear(a, b, view)) {
-        return;
+        return false;
     }
     // An end inside the view but within the inset of a far edge belongs to the last pixel; it is
     // moved onto the inset edge so that clipping keeps it.
     const auto pullIn = [](double v, double inset, int size) {
         return v > inset && v < size - kHalfPixel ? inset : v;
     };
-    a.x = pullIn(a.x, view.xmax, width);
-    b.x = pullIn(b.x, view.xmax, width);
-    a.y = pullIn(a.y, view.ymax, height);
-    b.y = pullIn(b.y, view.ymax, height);
+    a.x = pullIn(a.x, view.xmax, grid.width);
+    b.x = pullIn(b.x, view.xmax, grid.width);
+    a.y = pullIn(a.y, view.ymax, grid.height);
+    b.y = pullIn(b.y, view.ymax, grid.height);
     const double dx = b.x - a.x;
     const double dy = b.y - a.y;
 
     Clip clip;
     if (!clip.edge(-dx, a.x - view.xmin) || !clip.edge(dx, view.xmax - a.x) ||
         !clip.edge(-dy, a.y - view.ymin) || !clip.edge(dy, view.ymax - a.y)) {
-        return;
+        return false;
     }
     // An end that needs no clipping keeps its exact value.
     const double sx = clip.t0 > 0.0 ? a.x + clip.t0 * dx : a.x;
     const double sy = clip.t0 > 0.0 ? a.y + clip.t0 * dy : a.y;
     const double ex = clip.t1 < 1.0 ? a.x + clip.t1 * dx : b.x;
     const double ey = clip.t1 < 1.0 ? a.y + clip.t1 * dy : b.y;
-    plot(grid, roundToPixel(sx, width), roundToPixel(sy, height), roundToPixel(ex, width),
-         roundToPixel(ey, height), store);
+    ends = {roundToPixel(sx, grid.width), roundToPixel(sy, grid.height),
+            roundToPixel(ex, grid.width), roundToPixel(ey, grid.height)};
+    return true;
+}
+
+// A segment along a row or a column, such as each arm of a point's marker, with both ends near
+// the view (and so finite): the clipping keeps its line when the line lies in the view and cuts
+// its span to the view's, an end cut off falling on the first or last pixel, as an end inside
+// rounds. Ends far out are left to the clipping, which moves them along the line first.
+struct Span {
+    int line;
+    int first;
+    int last;
+};
+
+bool isNear(float v) {
+    constexpr auto kNear = static_cast<float>(kNearReach);
+    return std::fabs(v) < kNear;
+}
+
+bool spanInView(float across, float from, float to, int lines, int length, Span& span) {
+    const double line = static_cast<double>(across) + kHalfPixel;
+    const double a = static_cast<double>(from) + kHalfPixel;
+    const double b = static_cast<double>(to) + kHalfPixel;
+    const double lo = std::min(a, b);
+    const double hi = std::max(a, b);
+    if (!(line >= 0.0 && line < lines && hi >= 0.0 && lo < length)) {
+        return false;
+    }
+    span = {static_cast<int>(line), lo >= 0.0 ? static_cast<int>(lo) : 0,
+            hi < length ? static_cast<int>(hi) : length - 1};
+    return true;
+}
+
+// Both ends inside (and so finite): clipping would keep both exactly, so they are rounded at once.
+template <typename Store>
+void drawSegment(const Grid& grid, const Canvas::Segment& s, Store store) {
+    const std::ptrdiff_t width = grid.width;
+    Span span{};
+    if (s.y1 == s.y2 && isNear(s.x1) && isNear(s.x2)) {
+        if (spanInView(s.y1, s.x1, s.x2, grid.height, grid.width, span)) {
+            store.run(store.at(span.line * width + span.first), span.last - span.first + 1);
+        }
+        return;
+    }
+    if (s.x1 == s.x2 && isNear(s.y1) && isNear(s.y2)) {
+        if (spanInView(s.x1, s.y1, s.y2, grid.width, grid.height, span)) {
+            store.column(store.at(span.first * width + span.line), width,
+                         span.last - span.first + 1);
+        }
+        return;
+    }
+    const Shifted a(s.x1, s.y1);
+    const Shifted b(s.x2, s.y2);
+    if (a.inside(grid) && b.inside(grid)) {
+        plot(grid, {a.pixelX(), a.pixelY(), b.pixelX(), b.pixelY()}, store);
+        return;
+    }
+    PixelEnds ends{};
+    if (clipToView(grid, s, ends)) {
+        plot(grid, ends, store);
+    }
 }
 
 } // namespace
 
 RasterCanvas::RasterCanvas(int width, int height, Stepping stepping)
     : width_(std::max(width, 0)), height_(std::max(height, 0)), stepping_(stepping),
-      fore_(toRgb32(kBlack)),
+      lastX_(lastInside(width_)), lastY_(lastInside(height_)), fore_(toRgb32(kBlack)),
       pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_),
               toRgb32(kBlack)) {}
 
@@ -350,12 +471,15 @@ void RasterCanvas::resize(int width, int height) {
     pixels_.swap(grown);
     width_ = width;
     height_ = height;
+    lastX_ = lastInside(width_);
+    lastY_ = lastInside(height_);
 }
 
 void RasterCanvas::Line(float x1, float y1, float x2, float y2) {
     Paint paint(pixels_.data());
     paint.colour(fore_);
-    drawSegment(Grid{width_, height_, stepping_}, Segment{x1, y1, x2, y2, 0}, paint);
+    drawSegment(Grid{width_, height_, lastX_, lastY_, stepping_}, Segment{x1, y1, x2, y2, 0},
+                paint);
 }
 
 // The colour is converted only where it changes, and each segment is drawn without a virtual call.
@@ -363,7 +487,7 @@ void RasterCanvas::Lines(std::span<const Segment> segments) {
     if (segments.empty()) {
         return;
     }
-    const Grid grid{width_, height_, stepping_};
+    const Grid grid{width_, height_, lastX_, lastY_, stepping_};
     Paint paint(pixels_.data());
     uint32_t colour = segments.front().colour;
     fore_ = toRgb32(colour);
@@ -380,7 +504,7 @@ void RasterCanvas::Lines(std::span<const Segment> segments) {
 
 void RasterCanvas::TraceLines(std::span<const Segment> segments,
                               std::vector<uint32_t>& indices) const {
-    const Grid grid{width_, height_, stepping_};
+    const Grid grid{width_, height_, lastX_, lastY_, stepping_};
     Record record(indices);
     for (const Segment& s : segments) {
         drawSegment(grid, s, record);

@@ -51,6 +51,10 @@ private:
     int width_;
     int height_;
     Stepping stepping_;
+    // Where the view ends for an end shifted by a half pixel, for the test that lets a segment
+    // with both ends inside skip the clipping.
+    double lastX_;
+    double lastY_;
     uint32_t fore_;
     std::vector<uint32_t> pixels_;
 };

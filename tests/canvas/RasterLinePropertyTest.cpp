@@ -408,6 +408,25 @@ TEST(RasterCanvasLine, RandomSegments_DrawOnlyNearThemselvesAndReachTheirEndsIns
     EXPECT_GT(tally.longChains, 5000);
 }
 
+// Rows and columns, such as a marker's arms, are clipped without the general clipping: ends of
+// every kind, along lines inside, on and beyond the edges.
+TEST(RasterCanvasLine, SegmentsAlongARowOrAColumn_DrawOnlyNearThemselvesAndReachTheirEndsInside) {
+    Random random(1618);
+    Tally tally;
+    for (const ViewSize& size : kSizes) {
+        RasterCanvas canvas(size.width, size.height);
+        canvas.ForeColor(kGreen);
+        for (int i = 0; i < size.segments / 2; ++i) {
+            Segment s = RandomSegment(random, size.width, size.height);
+            (i % 2 == 0 ? s.y2 : s.x2) = i % 2 == 0 ? s.y1 : s.x1;
+            ASSERT_TRUE(DrawsAsASegment(canvas, s, tally));
+        }
+    }
+    EXPECT_GT(tally.drawn, 10000);
+    EXPECT_GT(tally.missed, 5000);
+    EXPECT_GT(tally.chains, 5000);
+}
+
 TEST(RasterCanvasLine, SegmentsPassingTheViewAtAPixelOrMore_DrawNothing) {
     Random random(4051);
     Tally tally;
