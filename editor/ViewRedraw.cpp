@@ -1,26 +1,53 @@
-// The views other than the front one run on Qt's global thread pool; their failures come back as
-// exception pointers, since a pool thread must not let an exception escape.
+// The views other than the front one are shared out on Qt's global thread pool; their failures
+// come back as exception pointers, since a pool thread must not let an exception escape.
 #include "ViewRedraw.h"
 
 #include "Canvas.h"
 
 #include <QFuture>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
 #include <array>
+#include <atomic>
+#include <cstddef>
 #include <exception>
 
 namespace {
 
 using Draw = void (c3dObj::*)(Canvas&, uint32_t, uint32_t) const;
 
-// A view drawn on a pool thread, and its failure, kept for the caller.
+// A view besides the front one, and its failure, kept for the caller.
 struct OtherView {
-    bool shown;
     Draw draw;
     Canvas& canvas;
-    QFuture<void> done{};
     std::exception_ptr failure{};
+};
+
+// The shown views besides the front one, in drawing order, each taken by whichever thread is
+// free first. A fixed view per thread would leave one view to finish alone on one core while the
+// others idle; taking them in turn keeps every thread busy until the last view is taken.
+class ViewQueue {
+public:
+    void Add(OtherView& view) { views_[count_++] = &view; }
+    std::size_t size() const { return count_; }
+
+    void DrawAll(const c3dObj& model, uint32_t c, uint32_t p) {
+        for (std::size_t i = next_++; i < count_; i = next_++) {
+            OtherView& view = *views_[i];
+            try {
+                (model.*view.draw)(view.canvas, c, p);
+            } catch (...) {
+                view.failure = std::current_exception();
+            }
+        }
+    }
+
+private:
+    std::array<OtherView*, 3> views_{};
+    std::size_t count_ = 0;
+    std::atomic<std::size_t> next_{0};
 };
 
 } // namespace
@@ -28,20 +55,25 @@ struct OtherView {
 void DrawShownViews(const c3dObj& model, const ViewCanvases& views, ShownViews shown, uint32_t c,
                     uint32_t p, const std::function<void()>& afterFront) {
     std::array<OtherView, 3> others{{
-        {shown.presp, &c3dObj::DrawPrespectiveView, views.presp},
-        {shown.left, &c3dObj::DrawLeftView, views.left},
-        {shown.top, &c3dObj::DrawTopView, views.top},
+        {&c3dObj::DrawPrespectiveView, views.presp},
+        {&c3dObj::DrawLeftView, views.left},
+        {&c3dObj::DrawTopView, views.top},
     }};
-    for (OtherView& view : others) {
-        if (view.shown) {
-            view.done = QtConcurrent::run([&model, &view, c, p] {
-                try {
-                    (model.*view.draw)(view.canvas, c, p);
-                } catch (...) {
-                    view.failure = std::current_exception();
-                }
-            });
+    const std::array<bool, 3> isShown{shown.presp, shown.left, shown.top};
+    ViewQueue queue;
+    for (std::size_t i = 0; i < others.size(); ++i) {
+        if (isShown[i]) {
+            queue.Add(others[i]);
         }
+    }
+    // The calling thread draws too, so the pool lends one thread fewer than it has: one thread per
+    // core in all, and none past the views there are to share.
+    const auto helpers = std::min<std::size_t>(
+        static_cast<std::size_t>(std::max(QThreadPool::globalInstance()->maxThreadCount() - 1, 0)),
+        queue.size());
+    std::array<QFuture<void>, 3> helping{};
+    for (std::size_t h = 0; h < helpers; ++h) {
+        helping[h] = QtConcurrent::run([&queue, &model, c, p] { queue.DrawAll(model, c, p); });
     }
     std::exception_ptr failure;
     try {
@@ -52,8 +84,11 @@ void DrawShownViews(const c3dObj& model, const ViewCanvases& views, ShownViews s
     } catch (...) {
         failure = std::current_exception();
     }
-    for (OtherView& view : others) {
-        view.done.waitForFinished();
+    queue.DrawAll(model, c, p);
+    for (QFuture<void>& helper : helping) {
+        helper.waitForFinished();
+    }
+    for (const OtherView& view : others) {
         if (!failure) {
             failure = view.failure;
         }

@@ -26,8 +26,9 @@ struct ShownViews {
 
 // Draws the front view, then the shown perspective, left and top views, lines in c and markers in
 // p, without clearing. Each view is drawn whole and in order by one thread, on a canvas no other
-// thread touches; the views run in parallel, the front view on the calling thread, and afterFront
-// runs there as soon as the front view is drawn. A view that cannot be drawn (a point the
+// thread touches; the views run in parallel, one thread per core: the front view on the calling
+// thread, and afterFront runs there as soon as the front view is drawn, the others taken in turn
+// by whichever thread is free. A view that cannot be drawn (a point the
 // perspective cannot project) stops alone: the other views are drawn all the same, and then its
 // failure is rethrown to the caller.
 void DrawShownViews(const c3dObj& model, const ViewCanvases& views, ShownViews shown, uint32_t c,
