@@ -1,24 +1,32 @@
-// Speed of the largest models: drawing on RasterCanvas against a QPainter reference and against
-// the cost of just writing the same number of pixels, the interactive steps, picking and files.
+// Speed of the largest models: the full redraw on RasterCanvas on one core and on all cores,
+// against the stores alone to the same pixel addresses and against the libraries a user might pick
+// instead (QPainter, Cairo, AGG); the interactive steps, picking, files and the real window's
+// refresh.
 //
 // Every case runs on both models of BenchModels.h. Names are "caseN_what/model"; scripts/bench
-// turns the medians into one table (bench/bench_table.py). Times are the process's CPU time
-// (Google Benchmark's default), which other work on a shared machine disturbs least; the
-// wall-clock time is reported beside it.
+// turns the medians into one table (bench/bench_table.py). Views are drawn on several threads, so
+// every case reports the wall-clock time and the CPU time of the whole process (Google Benchmark
+// would otherwise time only the calling thread's CPU).
 #include "BenchModels.h"
 #include "Colours.h"
-#include "CountingCanvas.h"
+#include "OneCore.h"
+#include "PictureBox.h"
 #include "QPainterCanvas.h"
 #include "RasterCanvas.h"
+#include "TracingCanvas.h"
 #include "Views.h"
 #include "c3dObj.h"
-
-#include <benchmark/benchmark.h>
-
-#ifdef TESSALY_BENCH_WINDOW
-#include "PictureBox.h"
 #include "frmMain.h"
 #include "mObj.h"
+
+#ifdef TESSALY_BENCH_CAIRO
+#include "CairoCanvas.h"
+#endif
+#ifdef TESSALY_BENCH_AGG
+#include "AggCanvas.h"
+#endif
+
+#include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -27,15 +35,17 @@
 #include <QPixmap>
 #include <QRegion>
 #include <QScreen>
-#endif
+#include <QThreadPool>
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <unistd.h>
@@ -46,23 +56,40 @@ namespace {
 using benchmodels::kViewHeight;
 using benchmodels::kViewWidth;
 using benchviews::FourCanvases;
-using benchviews::Views;
+
+using Trace = FourCanvases<TracingCanvas>;
 
 struct Subject {
     std::string name;
     c3dObj model;
-    std::optional<uint64_t> redrawPixels;
+    std::optional<Trace> trace;
 };
 
-// The pixel writes of one full redraw on RasterCanvas, measured once per model.
-uint64_t RedrawPixels(Subject& subject) {
-    if (!subject.redrawPixels) {
-        FourCanvases<CountingCanvas> counting(kViewWidth, kViewHeight);
-        benchviews::FullRedraw(subject.model, counting.views());
-        subject.redrawPixels = counting.pic.pixels() + counting.picLeft.pixels() +
-                               counting.picTop.pixels() + counting.picPresp.pixels();
+// The pixel writes of one full redraw, in order, per view: recorded once per model.
+const Trace& RedrawTrace(Subject& subject) {
+    if (!subject.trace) {
+        subject.trace.emplace(kViewWidth, kViewHeight);
+        benchviews::FullRedraw(subject.model, subject.trace->canvases());
     }
-    return *subject.redrawPixels;
+    return *subject.trace;
+}
+
+std::array<const TracingCanvas*, 4> Views(const Trace& trace) {
+    return {&trace.front, &trace.left, &trace.top, &trace.presp};
+}
+
+uint64_t RedrawWrites(Subject& subject) {
+    uint64_t writes = 0;
+    for (const TracingCanvas* view : Views(RedrawTrace(subject))) {
+        writes += view->writes();
+    }
+    return writes;
+}
+
+// Each view draws a marker of two segments on every point and a segment between neighbours.
+double RedrawSegments(const c3dObj& model) {
+    constexpr int kViews = 4;
+    return kViews * (3.0 * model.nPoints() - 1.0);
 }
 
 std::filesystem::path ScratchFile(const Subject& subject) {
@@ -70,65 +97,68 @@ std::filesystem::path ScratchFile(const Subject& subject) {
            ("tessaly-bench-" + std::to_string(::getpid()) + "-" + subject.name + ".g3d");
 }
 
-// 1. The full redraw on the four raster canvases.
-void FullRedrawRaster(benchmark::State& state, Subject& subject) {
-    FourCanvases<RasterCanvas> canvases(kViewWidth, kViewHeight);
-    const Views views = canvases.views();
+// 1 and 2. The full redraw on four canvases of one kind, on as many cores as the process has.
+template <typename C> void FullRedrawOn(benchmark::State& state, Subject& subject) {
+    FourCanvases<C> canvases(kViewWidth, kViewHeight);
+    const ViewCanvases views = canvases.canvases();
     for (auto _ : state) {
         benchviews::FullRedraw(subject.model, views);
         benchmark::ClobberMemory();
     }
-    state.counters["pixels"] = static_cast<double>(RedrawPixels(subject));
+    state.counters["segments"] = RedrawSegments(subject.model);
+    state.counters["pixels"] = static_cast<double>(RedrawWrites(subject));
 }
 
-// 2. The same on the QPainter reference.
-void FullRedrawQPainter(benchmark::State& state, Subject& subject) {
-    FourCanvases<QPainterCanvas> canvases(kViewWidth, kViewHeight);
-    const Views views = canvases.views();
-    for (auto _ : state) {
-        benchviews::FullRedraw(subject.model, views);
-        benchmark::ClobberMemory();
-    }
+// 1. The full redraw on RasterCanvas with every thread of the process on one core: the pool
+// threads still draw the other views, taking turns with the calling thread.
+void FullRedrawOneCore(benchmark::State& state, Subject& subject) {
+    const OneCore pinned;
+    FullRedrawOn<RasterCanvas>(state, subject);
+    state.counters["core"] = pinned.core();
 }
 
-// 3. As many pixel writes as case 1 makes, as std::fill over four buffers of a view's size: the
-// least that writing those pixels can cost.
-void FillFloor(benchmark::State& state, Subject& subject) {
-    const uint64_t total = RedrawPixels(subject);
-    constexpr std::size_t kBuffers = 4;
+// 3. The same-address floor: the stores of case 1 and nothing else. The pixel addresses the full
+// redraw writes were recorded once per model; every iteration stores one colour to them in the
+// same order, view after view, a clear as a fill, on one core as case 1's one-core variant. Only
+// the index list is read besides, four bytes a pixel.
+void SameAddressFloor(benchmark::State& state, Subject& subject) {
+    const Trace& trace = RedrawTrace(subject);
+    const OneCore pinned;
     const std::size_t size =
         static_cast<std::size_t>(kViewWidth) * static_cast<std::size_t>(kViewHeight);
-    std::array<std::vector<uint32_t>, kBuffers> buffers;
+    std::array<std::vector<uint32_t>, 4> buffers;
     for (auto& buffer : buffers) {
         buffer.assign(size, 0);
     }
     uint32_t colour = RasterCanvas::toRgb32(kGreen);
+    const auto views = Views(trace);
     for (auto _ : state) {
-        for (std::size_t b = 0; b < kBuffers; ++b) {
-            uint64_t share = total / kBuffers + (b < total % kBuffers ? 1 : 0);
-            uint32_t* data = buffers[b].data();
-            while (share > 0) {
-                const std::size_t n = static_cast<std::size_t>(std::min<uint64_t>(share, size));
-                std::fill(data, data + n, colour);
-                share -= n;
-            }
-            benchmark::DoNotOptimize(data);
+        for (std::size_t v = 0; v < views.size(); ++v) {
+            views[v]->Replay(buffers[v].data(), colour);
+            benchmark::DoNotOptimize(buffers[v].data());
         }
         benchmark::ClobberMemory();
         colour ^= 0x00FFFFFFu;
     }
-    state.counters["pixels"] = static_cast<double>(total);
+    state.counters["pixels"] = static_cast<double>(RedrawWrites(subject));
 }
 
-// 4. One step of the rotate tool: erase in black, turn about y and x, draw again.
+// 4. One step of the rotate tool: erase in black, turn about y and x, draw again. Every step starts
+// from the model and the views of the full redraw: both are put back with the timers paused (the
+// pause costs about a microsecond a step, against milliseconds for the step).
 void DragStep(benchmark::State& state, Subject& subject) {
     c3dObj model = subject.model;
     FourCanvases<RasterCanvas> canvases(kViewWidth, kViewHeight);
-    const Views views = canvases.views();
+    const ViewCanvases views = canvases.canvases();
     benchviews::FullRedraw(model, views);
+    const FourCanvases<RasterCanvas> drawn = canvases;
     for (auto _ : state) {
         benchviews::DragStep(model, views);
         benchmark::ClobberMemory();
+        state.PauseTiming();
+        model = subject.model;
+        canvases = drawn;
+        state.ResumeTiming();
     }
 }
 
@@ -136,7 +166,7 @@ void DragStep(benchmark::State& state, Subject& subject) {
 void MoveStep(benchmark::State& state, Subject& subject) {
     c3dObj model = subject.model;
     FourCanvases<RasterCanvas> canvases(kViewWidth, kViewHeight);
-    const Views views = canvases.views();
+    const ViewCanvases views = canvases.canvases();
     const auto i = static_cast<int16_t>(model.nPoints() / 2);
     const float x = model.GetX(i) + model.GetCX();
     const float y = model.GetY(i) + model.GetCY();
@@ -195,7 +225,6 @@ void Load(benchmark::State& state, Subject& subject) {
     state.counters["file_bytes"] = static_cast<double>(bytes);
 }
 
-#ifdef TESSALY_BENCH_WINDOW
 QtMessageHandler qtMessages = nullptr;
 
 // The offscreen platform warns at every window shown that it does not pass size hints on; the
@@ -326,7 +355,6 @@ void WindowRefresh(benchmark::State& state, Subject& subject) {
     state.counters["other_paints"] = static_cast<double>(counter.others()) / iterations;
     Obj() = c3dObj();
 }
-#endif
 
 using Case = void (*)(benchmark::State&, Subject&);
 
@@ -337,18 +365,68 @@ struct CaseEntry {
 };
 
 constexpr std::array kCases{
-    CaseEntry{"case1_full_redraw", FullRedrawRaster, benchmark::kMillisecond},
-    CaseEntry{"case2_qpainter_redraw", FullRedrawQPainter, benchmark::kMillisecond},
-    CaseEntry{"case3_fill_floor", FillFloor, benchmark::kMillisecond},
+    CaseEntry{"case1_redraw_one_core", FullRedrawOneCore, benchmark::kMillisecond},
+    CaseEntry{"case1_redraw_all_cores", FullRedrawOn<RasterCanvas>, benchmark::kMillisecond},
+    CaseEntry{"case2_qpainter_redraw", FullRedrawOn<QPainterCanvas>, benchmark::kMillisecond},
+#ifdef TESSALY_BENCH_CAIRO
+    CaseEntry{"case2_cairo_redraw", FullRedrawOn<CairoCanvas>, benchmark::kMillisecond},
+#endif
+#ifdef TESSALY_BENCH_AGG
+    CaseEntry{"case2_agg_redraw", FullRedrawOn<AggCanvas>, benchmark::kMillisecond},
+#endif
+    CaseEntry{"case3_same_address_floor", SameAddressFloor, benchmark::kMillisecond},
     CaseEntry{"case4_drag_step", DragStep, benchmark::kMillisecond},
     CaseEntry{"case5_move_step", MoveStep, benchmark::kMillisecond},
     CaseEntry{"case6_pick_no_hit", PickNoHit, benchmark::kMicrosecond},
     CaseEntry{"case7_save", Save, benchmark::kMillisecond},
     CaseEntry{"case7_load", Load, benchmark::kMillisecond},
-#ifdef TESSALY_BENCH_WINDOW
     CaseEntry{"case8_window_refresh", WindowRefresh, benchmark::kMillisecond},
-#endif
 };
+
+std::string CpuModel() {
+    std::ifstream info("/proc/cpuinfo");
+    const std::string key = "model name";
+    for (std::string line; std::getline(info, line);) {
+        if (line.compare(0, key.size(), key) == 0) {
+            const auto colon = line.find(':');
+            return colon == std::string::npos ? line
+                                              : line.substr(line.find_first_not_of(' ', colon + 1));
+        }
+    }
+    return "unknown";
+}
+
+std::string LoadAverage() {
+    std::array<double, 3> load{};
+    if (getloadavg(load.data(), static_cast<int>(load.size())) != static_cast<int>(load.size())) {
+        return "unknown";
+    }
+    std::array<char, 64> text{};
+    std::snprintf(text.data(), text.size(), "%.2f %.2f %.2f", load[0], load[1], load[2]);
+    return text.data();
+}
+
+// What the figures depend on, in the JSON's context for the table.
+void DescribeMachine() {
+    benchmark::AddCustomContext("tessaly_cores", std::to_string(AllowedCores()));
+    benchmark::AddCustomContext("tessaly_cpu_model", CpuModel());
+    benchmark::AddCustomContext("tessaly_load_average", LoadAverage());
+    benchmark::AddCustomContext("tessaly_pool_threads",
+                                std::to_string(QThreadPool::globalInstance()->maxThreadCount()));
+    benchmark::AddCustomContext("tessaly_qt_version", qVersion());
+#ifdef TESSALY_BENCH_CAIRO
+    benchmark::AddCustomContext("tessaly_cairo_version", CairoCanvas::Version());
+#else
+    std::fputs("tessaly_bench: no Cairo (libcairo2-dev) at build time: its cases are left out\n",
+               stderr);
+#endif
+#ifdef TESSALY_BENCH_AGG
+    benchmark::AddCustomContext("tessaly_agg_version", TESSALY_AGG_VERSION);
+#else
+    std::fputs("tessaly_bench: no AGG (libagg-dev) at build time: its cases are left out\n",
+               stderr);
+#endif
+}
 
 } // namespace
 
@@ -357,22 +435,23 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
     }
-#ifdef TESSALY_BENCH_WINDOW
     // The window of case 8 lives on the offscreen platform, which needs no display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qtMessages = qInstallMessageHandler(QuietSizeHintWarnings);
     QApplication app(argc, argv);
-#endif
+    DescribeMachine();
     std::deque<Subject> subjects;
     subjects.push_back(Subject{"scatter", benchmodels::Scatter(), std::nullopt});
     subjects.push_back(Subject{"walk", benchmodels::Walk(), std::nullopt});
     for (const CaseEntry& entry : kCases) {
         for (Subject& subject : subjects) {
             const std::string name = std::string(entry.name) + "/" + subject.name;
-            benchmark::RegisterBenchmark(name.c_str(), [run = entry.run,
-                                                        &subject](benchmark::State& state) {
-                run(state, subject);
-            })->Unit(entry.unit);
+            benchmark::RegisterBenchmark(
+                name.c_str(),
+                [run = entry.run, &subject](benchmark::State& state) { run(state, subject); })
+                ->Unit(entry.unit)
+                ->UseRealTime()
+                ->MeasureProcessCPUTime();
         }
     }
     benchmark::RunSpecifiedBenchmarks();
