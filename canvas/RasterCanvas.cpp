@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -482,7 +483,9 @@ void RasterCanvas::Line(float x1, float y1, float x2, float y2) {
                 paint);
 }
 
-// The colour is converted only where it changes, and each segment is drawn without a virtual call.
+// The colour is converted only where it changes, and a model's drawing changes back and forth
+// between its line and marker colours, so the one before is kept converted too. Each segment is
+// drawn without a virtual call.
 void RasterCanvas::Lines(std::span<const Segment> segments) {
     if (segments.empty()) {
         return;
@@ -490,16 +493,20 @@ void RasterCanvas::Lines(std::span<const Segment> segments) {
     const Grid grid{width_, height_, lastX_, lastY_, stepping_};
     Paint paint(pixels_.data());
     uint32_t colour = segments.front().colour;
-    fore_ = toRgb32(colour);
-    paint.colour(fore_);
+    uint32_t rgb32 = toRgb32(colour);
+    uint32_t before = colour;
+    uint32_t beforeRgb32 = rgb32;
+    paint.colour(rgb32);
     for (const Segment& s : segments) {
         if (s.colour != colour) {
-            colour = s.colour;
-            fore_ = toRgb32(colour);
-            paint.colour(fore_);
+            const bool back = s.colour == before;
+            before = std::exchange(colour, s.colour);
+            beforeRgb32 = std::exchange(rgb32, back ? beforeRgb32 : toRgb32(s.colour));
+            paint.colour(rgb32);
         }
         drawSegment(grid, s, paint);
     }
+    fore_ = rgb32;
 }
 
 void RasterCanvas::TraceLines(std::span<const Segment> segments,

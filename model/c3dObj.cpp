@@ -115,16 +115,22 @@ namespace {
 // Segments handed to the canvas in batches of this many: small enough to stay in the first-level
 // cache, large enough that the call per batch costs nothing beside the drawing.
 constexpr std::size_t kBatch = 256;
+// A point's marker is two segments, and one more leads on to the next point.
+constexpr std::size_t kPerPoint = 3;
 
 // Collects a view's segments and hands them to the canvas a batch at a time, in drawing order.
+// Room is made once for all the segments of a point, so that adding each is a plain store.
 class SegmentBatch {
 public:
     explicit SegmentBatch(Canvas& canvas) : canvas_(canvas) {}
 
-    void Add(float x1, float y1, float x2, float y2, uint32_t colour) {
-        if (count_ == segments_.size()) {
+    void MakeRoom(std::size_t segments) {
+        if (count_ + segments > segments_.size()) {
             Flush();
         }
+    }
+
+    void Add(float x1, float y1, float x2, float y2, uint32_t colour) {
         segments_[count_++] = Canvas::Segment{x1, y1, x2, y2, colour};
     }
 
@@ -157,11 +163,13 @@ template <typename Map> void c3dObj::DrawView(Canvas& pc, uint32_t c, uint32_t p
     try {
         ViewPos from = map(Points.front());
         for (std::size_t i = 0; i + 1 < Points.size(); ++i) {
+            batch.MakeRoom(kPerPoint);
             batch.Marker(from, p);
             const ViewPos to = map(Points[i + 1]);
             batch.Add(from.x, from.y, to.x, to.y, c);
             from = to;
         }
+        batch.MakeRoom(kPerPoint);
         batch.Marker(from, p);
     } catch (...) {
         batch.Flush();
