@@ -222,15 +222,43 @@ constexpr int kExactMajor = 46340;
 static_assert(uint64_t{kExactMajor} * (kExactMajor + 1) <= (uint64_t{1} << (kFractionBits - 1)));
 static_assert(uint64_t{kExactMajor + 1} * (kExactMajor + 2) > (uint64_t{1} << (kFractionBits - 1)));
 
-uint64_t ceilDiv(uint64_t n, uint64_t d) {
+constexpr uint64_t ceilDiv(uint64_t n, uint64_t d) {
     return (n + d - 1) / d;
 }
+
+constexpr uint64_t fixedStep(uint64_t major, uint64_t minor) {
+    return ceilDiv(minor << kFractionBits, major);
+}
+constexpr uint64_t fixedStart(uint64_t major) {
+    return ceilDiv((major - 1) << kFractionBits, 2 * major);
+}
+
+// Short segments, most of a drawing by hand, take both quotients from a table: two divisions
+// would cost more than their whole walk.
+constexpr int kShortMajor = 16;
+
+struct ShortSteps {
+    std::array<std::array<uint64_t, kShortMajor + 1>, kShortMajor + 1> step{};
+    std::array<uint64_t, kShortMajor + 1> start{};
+};
+
+constexpr ShortSteps kShortSteps = [] {
+    ShortSteps table;
+    for (uint64_t major = 1; major <= kShortMajor; ++major) {
+        table.start[major] = fixedStart(major);
+        for (uint64_t minor = 0; minor <= major; ++minor) {
+            table.step[major][minor] = fixedStep(major, minor);
+        }
+    }
+    return table;
+}();
 
 template <typename Store> void walkFixedPoint(const Walk& w, Store store) {
     const auto major = static_cast<uint64_t>(w.major);
     const auto minor = static_cast<uint64_t>(w.minor);
-    const uint64_t step = ceilDiv(minor << kFractionBits, major);
-    uint64_t at = ceilDiv((major - 1) << kFractionBits, 2 * major);
+    const bool isShort = w.major <= kShortMajor;
+    const uint64_t step = isShort ? kShortSteps.step[major][minor] : fixedStep(major, minor);
+    uint64_t at = isShort ? kShortSteps.start[major] : fixedStart(major);
     auto p = store.at(w.first);
     for (int n = w.major; n >= 0; --n, p += w.majorStep, at += step) {
         store.pixel(p + static_cast<std::ptrdiff_t>(at >> kFractionBits) * w.minorStep);
