@@ -178,16 +178,25 @@ template <typename Map> void c3dObj::DrawView(Canvas& pc, uint32_t c, uint32_t p
     batch.Flush();
 }
 
+// A flat view: the two offsets its axes show, each plus the centre's on the same axis.
+template <ViewAxes Axes> void c3dObj::DrawFlatView(Canvas& pc, uint32_t c, uint32_t p) const {
+    const Point3D centre{cx, cy, cz};
+    DrawView(pc, c, p, [centre](const Point3D& pt) {
+        return ViewPos{Along(pt, Axes.across) + Along(centre, Axes.across),
+                       Along(pt, Axes.down) + Along(centre, Axes.down)};
+    });
+}
+
 void c3dObj::DrawFrontView(Canvas& pc, uint32_t c, uint32_t p) const {
-    DrawView(pc, c, p, [this](const Point3D& pt) { return ViewPos{pt.x + cx, pt.y + cy}; });
+    DrawFlatView<kFrontAxes>(pc, c, p);
 }
 
 void c3dObj::DrawTopView(Canvas& pc, uint32_t c, uint32_t p) const {
-    DrawView(pc, c, p, [this](const Point3D& pt) { return ViewPos{pt.x + cx, pt.z + cz}; });
+    DrawFlatView<kTopAxes>(pc, c, p);
 }
 
 void c3dObj::DrawLeftView(Canvas& pc, uint32_t c, uint32_t p) const {
-    DrawView(pc, c, p, [this](const Point3D& pt) { return ViewPos{pt.z + cz, pt.y + cy}; });
+    DrawFlatView<kLeftAxes>(pc, c, p);
 }
 
 // A central projection from an eye 500 pixels in front of the centre onto the plane of absolute

@@ -74,6 +74,7 @@ private:
     // Index i checked against the list; std::out_of_range outside it.
     std::size_t index(int16_t i) const;
     template <typename Map> void DrawView(Canvas& pc, uint32_t c, uint32_t p, Map map) const;
+    template <ViewAxes Axes> void DrawFlatView(Canvas& pc, uint32_t c, uint32_t p) const;
 
     float cx = 0.0f;
     float cy = 0.0f;
