@@ -3,6 +3,7 @@
 #include "RasterCanvas.h"
 #include "CanvasPictures.h"
 #include "Colours.h"
+#include "Pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -14,16 +15,6 @@
 #include <vector>
 
 namespace {
-
-int CountPixels(const RasterCanvas& canvas, uint32_t colour) {
-    int n = 0;
-    for (int y = 0; y < canvas.ScaleHeight(); ++y) {
-        for (int x = 0; x < canvas.ScaleWidth(); ++x) {
-            n += canvas.pixel(x, y) == colour ? 1 : 0;
-        }
-    }
-    return n;
-}
 
 // A few segments drawn on a canvas the size of the picture, whose rows end in a newline: '#' for a
 // drawn pixel, '.' for the background.
@@ -103,7 +94,7 @@ const LinePicture kLinePictures[] = {
 
 TEST(RasterCanvas, NewCanvas_IsBlackAndStoredAsOpaqueRgb32) {
     RasterCanvas canvas(4, 3);
-    EXPECT_EQ(CountPixels(canvas, kBlack), 12);
+    EXPECT_EQ(CountColour(canvas, kBlack), 12);
     EXPECT_EQ(canvas.bits()[0], 0xFF000000u);
 }
 
@@ -138,8 +129,8 @@ TEST(RasterCanvas, Line_ExtremeFloats_NeverWriteOutsideTheBuffer) {
         }
     }
     // The sanitizer build catches any stray write; here the buffer keeps its size and colours.
-    EXPECT_EQ(CountPixels(canvas, kGreen) + CountPixels(canvas, kBlack), 35);
-    EXPECT_GT(CountPixels(canvas, kGreen), 0);
+    EXPECT_EQ(CountColour(canvas, kGreen) + CountColour(canvas, kBlack), 35);
+    EXPECT_GT(CountColour(canvas, kGreen), 0);
 }
 
 TEST(RasterCanvas, DrawingAgainInBlack_ErasesTheFigure) {
@@ -150,7 +141,7 @@ TEST(RasterCanvas, DrawingAgainInBlack_ErasesTheFigure) {
     canvas.ForeColor(kBlack);
     canvas.Line(2, 3, 27, 19);
     canvas.Line(27, 19, 4, 28);
-    EXPECT_EQ(CountPixels(canvas, kBlack), 900);
+    EXPECT_EQ(CountColour(canvas, kBlack), 900);
 }
 
 TEST(RasterCanvas, Cls_FillsWithBlack) {
@@ -158,7 +149,7 @@ TEST(RasterCanvas, Cls_FillsWithBlack) {
     canvas.ForeColor(kYellow);
     canvas.Line(0, 0, 4, 4);
     canvas.Cls();
-    EXPECT_EQ(CountPixels(canvas, kBlack), 25);
+    EXPECT_EQ(CountColour(canvas, kBlack), 25);
 }
 
 TEST(RasterCanvas, Resize_KeepsThePixelsThatFitAndBlackensTheRest) {
@@ -169,10 +160,10 @@ TEST(RasterCanvas, Resize_KeepsThePixelsThatFitAndBlackensTheRest) {
     canvas.resize(8, 6);
     EXPECT_EQ(canvas.ScaleWidth(), 8);
     EXPECT_EQ(canvas.ScaleHeight(), 6);
-    EXPECT_EQ(CountPixels(canvas, kGreen), 7);
+    EXPECT_EQ(CountColour(canvas, kGreen), 7);
     EXPECT_EQ(canvas.pixel(3, 3), kGreen);
     canvas.resize(2, 4);
-    EXPECT_EQ(CountPixels(canvas, kGreen), 2);
+    EXPECT_EQ(CountColour(canvas, kGreen), 2);
     EXPECT_EQ(canvas.pixel(1, 3), kGreen);
 }
 

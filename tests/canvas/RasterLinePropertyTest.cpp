@@ -8,6 +8,7 @@
 #include "BenchModels.h"
 #include "CanvasPictures.h"
 #include "Colours.h"
+#include "ModelChecks.h"
 #include "RasterCanvas.h"
 #include "SeededRandom.h"
 #include "c3dObj.h"
@@ -528,10 +529,9 @@ TEST(RasterCanvasLine, TraceLines_ListsThePixelsLinesWritesInItsOrder) {
 TEST(RasterCanvasLine, BenchmarkModelViews_FixedPointStepDrawsThePixelsOfBresenhamsWalk) {
     using benchmodels::kViewHeight;
     using benchmodels::kViewWidth;
-    using DrawView = void (c3dObj::*)(Canvas&, uint32_t, uint32_t) const;
     for (const c3dObj& model : {benchmodels::Scatter(), benchmodels::Walk()}) {
-        for (const DrawView draw : {&c3dObj::DrawFrontView, &c3dObj::DrawLeftView,
-                                    &c3dObj::DrawTopView, &c3dObj::DrawPrespectiveView}) {
+        for (const Draw draw : {&c3dObj::DrawFrontView, &c3dObj::DrawLeftView, &c3dObj::DrawTopView,
+                                &c3dObj::DrawPrespectiveView}) {
             RasterCanvas fixedPoint(kViewWidth, kViewHeight, Stepping::FixedPoint);
             RasterCanvas bresenham(kViewWidth, kViewHeight, Stepping::Bresenham);
             (model.*draw)(fixedPoint, kGreen, kYellow);
