@@ -202,22 +202,28 @@ void RequirePlainFile(const struct stat& status, const std::string& fileName) {
     }
 }
 
+// errno, read before the message is put together, which may change it.
+[[noreturn]] void ThrowCannotOpen(const std::string& fileName) {
+    const int error = errno;
+    throw FileError::FromErrno(error, "cannot open " + fileName);
+}
+
 // A descriptor of the plain file fileName, open for reading.
 int OpenPlainFile(const std::string& fileName) {
     struct stat status {};
     if (stat(fileName.c_str(), &status) != 0) {
-        throw FileError::FromErrno(errno, "cannot open " + fileName);
+        ThrowCannotOpen(fileName);
     }
     RequirePlainFile(status, fileName);
     // Not blocking, so that a pipe put in the file's place meanwhile cannot hold the open up;
     // what was opened is checked once more.
     const int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
-        throw FileError::FromErrno(errno, "cannot open " + fileName);
+        ThrowCannotOpen(fileName);
     }
     try {
         if (fstat(fd, &status) != 0) {
-            throw FileError::FromErrno(errno, "cannot open " + fileName);
+            ThrowCannotOpen(fileName);
         }
         RequirePlainFile(status, fileName);
     } catch (...) {
@@ -281,7 +287,8 @@ private:
             got = read(fd_, buffer_.data(), buffer_.size());
         } while (got < 0 && errno == EINTR);
         if (got < 0) {
-            throw FileError::FromErrno(errno, "could not read " + fileName_ + " to its end");
+            const int error = errno;
+            throw FileError::FromErrno(error, "could not read " + fileName_ + " to its end");
         }
         pos_ = 0;
         end_ = static_cast<std::size_t>(got);

@@ -29,6 +29,7 @@ constexpr int kNameAttempts = 100;
 // A new file gets these permissions, less what the umask takes away.
 constexpr mode_t kNewFileMode = 0666;
 constexpr mode_t kModeBits = 07777;
+constexpr mode_t kOwnerOnly = S_IRUSR | S_IWUSR;
 // As many links as the system itself follows in one name.
 constexpr int kMaxLinkHops = 40;
 
@@ -42,8 +43,8 @@ std::string LinkDestination(const std::string& path) {
     std::string destination(PATH_MAX, '\0');
     const ssize_t length = readlink(path.c_str(), destination.data(), destination.size());
     if (length < 0 || length == PATH_MAX) {
-        throw FileError::FromErrno(length < 0 ? errno : ENAMETOOLONG,
-                                   "cannot follow the link " + path);
+        const int error = length < 0 ? errno : ENAMETOOLONG;
+        throw FileError::FromErrno(error, "cannot follow the link " + path);
     }
     destination.resize(static_cast<std::size_t>(length));
     return (std::filesystem::path(path).parent_path() / destination).string();
@@ -74,7 +75,8 @@ std::optional<struct stat> Inspect(const std::string& target) {
         if (errno == ENOENT) {
             return std::nullopt;
         }
-        throw FileError::FromErrno(errno, "cannot save to " + target);
+        const int error = errno;
+        throw FileError::FromErrno(error, "cannot save to " + target);
     }
     if (S_ISDIR(status.st_mode)) {
         throw FileError(Reason::IsFolder, "cannot save to " + target + ": it is a folder");
@@ -83,7 +85,10 @@ std::optional<struct stat> Inspect(const std::string& target) {
         throw FileError(Reason::NotRegularFile,
                         "cannot save to " + target + ": it is a pipe, a device or a socket");
     }
-    if ((status.st_mode & S_IWUSR) == 0) {
+    // Marked read-only, or not writable by this user: left as it is, even where the folder
+    // would allow replacing it.
+    if ((status.st_mode & S_IWUSR) == 0 ||
+        faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
         throw FileError(Reason::PermissionDenied, "cannot save to " + target + ": it is read-only");
     }
     return status;
@@ -150,7 +155,7 @@ SafeWriter::SafeWriter(const std::string& target)
     : target_(FollowLinks(target)), folder_(FolderOf(target_)) {
     const std::optional<struct stat> existing = Inspect(target_);
     if (existing && existing->st_nlink > 1) {
-        BeginInPlace(*existing);
+        BeginInPlace();
     } else {
         BeginReplacement(existing);
     }
@@ -163,27 +168,41 @@ SafeWriter::~SafeWriter() {
 }
 
 void SafeWriter::BeginReplacement(const std::optional<struct stat>& existing) {
-    out_ = CreateTemporary(existing ? existing->st_mode & kModeBits : kNewFileMode);
-    if (existing) {
-        // The owner stays where the system lets it; chown before chmod, which it may undo.
-        if (fchown(out_, existing->st_uid, existing->st_gid) != 0 && errno != EPERM) {
+    if (!existing) {
+        out_ = CreateTemporary(kNewFileMode);
+        return;
+    }
+    // Made for its owner alone until it has the target's owner and group, so that nobody the
+    // target keeps out can read it even for a moment.
+    out_ = CreateTemporary(kOwnerOnly);
+    mode_t mode = existing->st_mode & kModeBits;
+    if (fchown(out_, existing->st_uid, existing->st_gid) != 0) {
+        if (errno != EPERM) {
             Fail(errno, "cannot keep the owner of");
         }
-        if (fchmod(out_, existing->st_mode & kModeBits) != 0) {
-            Fail(errno, "cannot keep the permissions of");
+        // Not allowed to give the file away: the group at least, where the caller is in it.
+        if (fchown(out_, static_cast<uid_t>(-1), existing->st_gid) != 0) {
+            if (errno != EPERM) {
+                Fail(errno, "cannot keep the group of");
+            }
+            // The file's group is not the target's: it gets none of the target's group rights.
+            mode &= ~static_cast<mode_t>(S_IRWXG);
         }
+    }
+    if (fchmod(out_, mode) != 0) {
+        Fail(errno, "cannot keep the permissions of");
     }
 }
 
 // Other names share the target's content, and a rename would part them from it: the target is
 // rewritten in place, after its old content has been copied aside onto the disk.
-void SafeWriter::BeginInPlace(const struct stat& existing) {
+void SafeWriter::BeginInPlace() {
     inPlace_ = true;
     out_ = open(target_.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK);
     if (out_ < 0) {
         Fail(errno, "cannot open");
     }
-    copy_ = CreateTemporary(existing.st_mode & kModeBits);
+    copy_ = CreateTemporary(kOwnerOnly); // only this program reads it back
     if (!CopyContent(out_, copy_) || fsync(copy_) != 0 || !SyncFolder(folder_)) {
         Fail(errno, "cannot copy aside the old content of");
     }
@@ -193,7 +212,7 @@ void SafeWriter::BeginInPlace(const struct stat& existing) {
     }
 }
 
-// O_EXCL makes the name ours alone; the mode, less the umask, is never wider than the target's.
+// O_EXCL makes the name ours alone; the mode, less the umask, is the widest it will ever be.
 int SafeWriter::CreateTemporary(mode_t mode) {
     std::random_device seed;
     std::mt19937_64 random(seed());
@@ -250,12 +269,15 @@ void SafeWriter::Commit() {
     }
     finished_ = true;
     if (!SyncFolder(folder_)) {
-        throw FileError::FromErrno(errno, "saved, but could not flush the folder of " + target_);
+        const int error = errno;
+        throw FileError::FromErrno(error, "the file is written, but the folder it is in could "
+                                          "not be flushed to the disk: " +
+                                              folder_);
     }
 }
 
-void SafeWriter::Fail(int error, const std::string& what) {
-    const FileError failure = FileError::FromErrno(error, what + " " + target_);
+void SafeWriter::Fail(int error, const char* what) {
+    const FileError failure = FileError::FromErrno(error, what + (" " + target_));
     if (!Abandon()) {
         throw FileError(failure.reason(), std::string(failure.what()) +
                                               "; the old content could not be put back and is "

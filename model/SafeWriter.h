@@ -29,11 +29,12 @@ public:
 
 private:
     void BeginReplacement(const std::optional<struct stat>& existing);
-    void BeginInPlace(const struct stat& existing);
+    void BeginInPlace();
     int CreateTemporary(mode_t mode);
     void Flush();
     // Abandons the save and throws the FileError for a failed call.
-    [[noreturn]] void Fail(int error, const std::string& what);
+    // what is a plain literal, so that building the message cannot change errno before it is read.
+    [[noreturn]] void Fail(int error, const char* what);
     // Puts the old content back from its copy; false when even that fails.
     bool Restore() noexcept;
     // Leaves the target as it was and removes what this writer made; false when the old content

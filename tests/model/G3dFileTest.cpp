@@ -703,6 +703,33 @@ TEST_F(G3dFile, SaveFile_RenameRefused_KeepsTheOldFileAndRemovesTheNewOne) {
     EXPECT_EQ(folder.names(), std::vector<std::string>{"m.G3D"});
 }
 
+// A save is on the disk before it counts as done, and its temporary file, left behind when even
+// removing it fails, is never open to anyone the target keeps out.
+TEST_F(G3dFile, SaveFile_UnflushedOrHalfMade_FailsWithoutAWiderFileOrALostOldOne) {
+    const std::string file = Write(kOldFile, "m.G3D");
+    const c3dObj obj;
+    const auto save = [&] { return SaveMustFail(obj, file, Reason::Other); };
+    EXPECT_EQ(InChildRefusing({SYS_fsync, SYS_fdatasync}, -1, save), 0);
+    EXPECT_EQ(ReadBytes(file), kOldFile);
+
+    // Readable by the owner and by a group the saving user is not the file's owner through.
+    constexpr gid_t kOtherGroup = 65534;
+    if (chown(file.c_str(), static_cast<uid_t>(-1), kOtherGroup) != 0) {
+        GTEST_SKIP() << "the target's group cannot be changed here";
+    }
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(InChildRefusing({SYS_fchown, SYS_fchownat, SYS_unlink, SYS_unlinkat}, -1, save), 0);
+    EXPECT_EQ(ReadBytes(file), kOldFile);
+    const std::vector<std::string> names = folder.names();
+    ASSERT_EQ(names.size(), 2u); // the temporary file, whose name sorts first, stays
+    struct stat left {};
+    ASSERT_EQ(stat(folder.file(names[0]).c_str(), &left), 0);
+    EXPECT_EQ(left.st_mode & S_IRWXO, 0u);
+    if (left.st_gid != kOtherGroup) {
+        EXPECT_EQ(left.st_mode & S_IRWXG, 0u) << "its own group may read it";
+    }
+}
+
 TEST_F(G3dFile, SaveFile_FileWithASecondHardLink_RewritesTheContentBothNamesShare) {
     const std::string file = Write(kOldFile, "m.G3D");
     fs::create_hard_link(file, folder.file("second.G3D"));
