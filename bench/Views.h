@@ -28,10 +28,7 @@ template <typename C> struct FourCanvases {
 // The full redraw with every view shown: the four views cleared in the window's order, then
 // drawn in green lines and yellow markers.
 inline void FullRedraw(const c3dObj& model, const ViewCanvases& views) {
-    views.front.Cls();
-    views.top.Cls();
-    views.left.Cls();
-    views.presp.Cls();
+    ClearViews(views);
     DrawShownViews(model, views, kAllShown, kGreen, kYellow);
 }
 

@@ -421,6 +421,14 @@ bool spanInView(float across, float from, float to, int lines, int length, Span&
 // Both ends inside (and so finite): clipping would keep both exactly, so they are rounded at once.
 template <typename Store>
 void drawSegment(const Grid& grid, const Canvas::Segment& s, Store store) {
+    PixelEnds ends{};
+    if (grid.stepping == RasterCanvas::Stepping::Bresenham) {
+        // The reference takes no short cut: every segment is clipped the general way.
+        if (clipToView(grid, s, ends)) {
+            plot(grid, ends, store);
+        }
+        return;
+    }
     const std::ptrdiff_t width = grid.width;
     Span span{};
     if (s.y1 == s.y2 && isNear(s.x1) && isNear(s.x2)) {
@@ -442,7 +450,6 @@ void drawSegment(const Grid& grid, const Canvas::Segment& s, Store store) {
         plot(grid, {a.pixelX(), a.pixelY(), b.pixelX(), b.pixelY()}, store);
         return;
     }
-    PixelEnds ends{};
     if (clipToView(grid, s, ends)) {
         plot(grid, ends, store);
     }

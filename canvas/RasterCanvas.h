@@ -13,10 +13,11 @@
 // and in Lines only where the colour changes.
 class RasterCanvas : public Canvas {
 public:
-    // How the pixels between a segment's ends are found; both put the same pixels. Bresenham's
-    // error walk also draws the segments too long for the fixed-point step to be exact, so it is
-    // always at hand, and as a choice it is the reference the fixed-point step is checked and
-    // timed against.
+    // How a segment's pixels are found; both put the same pixels. FixedPoint takes the short
+    // cuts: rows, columns and segments with both ends inside skip the general clipping, and the
+    // pixels between the ends come from an exact fixed-point step. Bresenham is the reference
+    // they are checked against: every segment clipped the general way and walked by Bresenham's
+    // error term, which also draws the segments too long for the fixed-point step to be exact.
     enum class Stepping { FixedPoint, Bresenham };
 
     RasterCanvas(int width, int height, Stepping stepping = Stepping::FixedPoint);

@@ -1,8 +1,11 @@
 // The dialog over QFileDialog, or over a scripted chooser.
 #include "CommonDialog.h"
 
+#include <QDateTime>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QLocale>
 #include <QSize>
 #include <QStringList>
 #include <QTreeView>
@@ -20,14 +23,29 @@ constexpr const char* kDefaultSuffix = "G3D";
 // Wide enough on a 1280 x 1024 screen to show a file's name, size, type and date whole.
 constexpr QSize kDialogSize{900, 560};
 
-// The name column takes what the size, type and date leave; those show whole.
+// Texts as wide as a file's size, type and date usually are, for the widths of those columns.
+QStringList ColumnSamples() {
+    const QDateTime late(QDate(2026, 12, 31), QTime(23, 59, 59));
+    return {QStringLiteral("1023.9 KiB"), QStringLiteral("plain text document"),
+            QLocale().toString(late, QLocale::ShortFormat)};
+}
+// Room beside a column's text for the header's sort mark and the gap to the next column.
+constexpr int kColumnPadding = 24;
+
+// The size, type and date show whole; the name column takes the rest. The widths come from the
+// font rather than from the folder's content, which would have to be measured file by file.
 void ShowColumnsWhole(QFileDialog& dialog) {
     dialog.setViewMode(QFileDialog::Detail);
+    const QStringList samples = ColumnSamples();
     for (auto* view : dialog.findChildren<QTreeView*>()) {
         QHeaderView* header = view->header();
+        const QFontMetrics metrics(view->font());
         header->setStretchLastSection(false);
-        header->setSectionResizeMode(QHeaderView::ResizeToContents);
         header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column <= static_cast<int>(samples.size()); ++column) {
+            header->resizeSection(column,
+                                  metrics.horizontalAdvance(samples[column - 1]) + kColumnPadding);
+        }
     }
 }
 

@@ -52,6 +52,12 @@ private:
 
 } // namespace
 
+void ClearViews(const ViewCanvases& views) {
+    for (Canvas* view : {&views.front, &views.top, &views.left, &views.presp}) {
+        view->Cls();
+    }
+}
+
 void DrawShownViews(const c3dObj& model, const ViewCanvases& views, ShownViews shown, uint32_t c,
                     uint32_t p, const std::function<void()>& afterFront) {
     std::array<OtherView, 3> others{{
@@ -72,6 +78,15 @@ void DrawShownViews(const c3dObj& model, const ViewCanvases& views, ShownViews s
         static_cast<std::size_t>(std::max(QThreadPool::globalInstance()->maxThreadCount() - 1, 0)),
         queue.size());
     std::array<QFuture<void>, 3> helping{};
+    // Whatever happens below, no helper is left running on the queue once it is gone.
+    const struct WaitForHelpers {
+        std::array<QFuture<void>, 3>& helping;
+        ~WaitForHelpers() {
+            for (QFuture<void>& helper : helping) {
+                helper.waitForFinished();
+            }
+        }
+    } waitForHelpers{helping};
     for (std::size_t h = 0; h < helpers; ++h) {
         helping[h] = QtConcurrent::run([&queue, &model, c, p] { queue.DrawAll(model, c, p); });
     }

@@ -24,6 +24,9 @@ struct ShownViews {
     bool top = false;
 };
 
+// Fills every view with the background, shown or not, in the order front, top, left, perspective.
+void ClearViews(const ViewCanvases& views);
+
 // Draws the front view, then the shown perspective, left and top views, lines in c and markers in
 // p, without clearing. Each view is drawn whole and in order by one thread, on a canvas no other
 // thread touches; the views run in parallel, one thread per core: the front view on the calling

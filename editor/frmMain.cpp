@@ -3,9 +3,9 @@
 #include "frmMain.h"
 
 #include "BoxNumber.h"
-#include "CaptionLabel.h"
 #include "Colours.h"
 #include "FileFailure.h"
+#include "G3dFile.h"
 #include "MsgBox.h"
 #include "PictureBox.h"
 #include "SkipOnError.h"
@@ -13,17 +13,12 @@
 #include "frmMainLayout.h"
 #include "mObj.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QFile>
-#include <QFont>
-#include <QFrame>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QToolButton>
 
 #include <algorithm>
 #include <iterator>
@@ -32,9 +27,6 @@
 namespace {
 
 constexpr const char* kG3dFilter = "G3D File (*.G3D)|*.G3D";
-// A name no file can give a model, as a line ends at its line feed: a model still named so after
-// LoadFileEx was not loaded, the file's first line not being the header.
-constexpr char kNotLoaded = '\n';
 constexpr const char* kAboutText = "Tessaly, written by the Tessaly developers\r\n"
                                    "tessaly-dev@example.org\r\n"
                                    "https://tessaly.example.org";
@@ -90,13 +82,11 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::mnuRefresh_Click() {
-    pic->Cls();
-    picTop->Cls();
-    picLeft->Cls();
-    picPresp->Cls();
+    const ViewCanvases views = Surfaces();
+    ClearViews(views);
     // A point the perspective cannot project ends that view only; the others are still drawn.
     SkipOnError([&] {
-        DrawShownViews(Obj(), Surfaces(), Shown(), kGreen, kYellow, [&] {
+        DrawShownViews(Obj(), views, Shown(), kGreen, kYellow, [&] {
             const c3dObj& model = Obj();
             ShowNumber(txtCx, model.GetCX());
             ShowNumber(txtCy, model.GetCY());
@@ -107,11 +97,15 @@ void frmMain::mnuRefresh_Click() {
 }
 
 ViewCanvases frmMain::Surfaces() {
-    return {pic->Surface(), picLeft->Surface(), picTop->Surface(), picPresp->Surface()};
+    return {.front = pic->Surface(),
+            .left = picLeft->Surface(),
+            .top = picTop->Surface(),
+            .presp = picPresp->Surface()};
 }
 
 ShownViews frmMain::Shown() const {
-    return {chkPres->isChecked(), chkLeft->isChecked(), chkTop->isChecked()};
+    return {
+        .presp = chkPres->isChecked(), .left = chkLeft->isChecked(), .top = chkTop->isChecked()};
 }
 
 void frmMain::RepaintViews() {
@@ -405,15 +399,15 @@ void frmMain::mnuOpen_Click() {
     const c3dObj& model = Obj();
     c3dObj loaded;
     loaded.SetCxyz(model.GetCX(), model.GetCY(), model.GetCZ());
-    loaded.ObjName = std::string(1, kNotLoaded);
+    bool isModel = false;
     try {
-        loaded.LoadFileEx(QFile::encodeName(*name).toStdString());
+        isModel = G3dFile::Load(loaded, QFile::encodeName(*name).toStdString());
     } catch (const std::exception& error) {
         ShowFileFailure(FileCommand::Open, *name, error);
         return;
     }
-    if (loaded.ObjName == std::string(1, kNotLoaded)) {
-        return; // not a model file: the loader has said so
+    if (!isModel) {
+        return; // the first line is not the header: the loader has said so
     }
     mnuReset_Click();
     Obj() = std::move(loaded);

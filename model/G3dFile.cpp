@@ -339,7 +339,7 @@ void Save(const c3dObj& obj, const std::string& fileName) {
     out.Commit();
 }
 
-void Load(c3dObj& obj, const std::string& fileName) {
+bool Load(c3dObj& obj, const std::string& fileName) {
     using Status = LineReader::Status;
     LineReader lines(OpenPlainFile(fileName), fileName);
     std::string line;
@@ -350,7 +350,7 @@ void Load(c3dObj& obj, const std::string& fileName) {
     // A first line too long for the header is no header either.
     if (header == Status::TooLong || TrimBlanks(line) != kHeader) {
         MsgBox::Current().Show(kInvalidFile, MsgBox::Icon::Critical, MsgBox::kTitle);
-        return;
+        return false;
     }
     const Status name = lines.Next(line, kMaxNameLine);
     if (name == Status::End) {
@@ -370,6 +370,7 @@ void Load(c3dObj& obj, const std::string& fileName) {
             AppendPoint(obj, line, lines.number());
         }
     }
+    return true;
 }
 
 } // namespace G3dFile

@@ -23,8 +23,8 @@ inline constexpr std::size_t kMaxNameLine = 4096;
 inline constexpr std::size_t kMaxPointLine = 2048;
 
 // Appends the file's points to obj at obj's centre and replaces its name. A file without the
-// header shows " Invalid File " and changes nothing.
-void Load(c3dObj& obj, const std::string& fileName);
+// header shows " Invalid File ", changes nothing and gives false.
+[[nodiscard]] bool Load(c3dObj& obj, const std::string& fileName);
 
 // Writes obj as a G3D file; the file it replaces keeps its old content if the save fails. See
 // SafeWriter for links and hard links.

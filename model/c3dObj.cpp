@@ -89,7 +89,7 @@ void c3dObj::SetXYZ(int16_t i, float val1, float val2, float val3) {
 
 void c3dObj::AddPoint(float X, float Y, float Z) {
     if (nPoints() >= kMaxPoints) {
-        throw std::length_error("a model holds at most 32767 points");
+        throw std::length_error("a model holds at most " + std::to_string(kMaxPoints) + " points");
     }
     Points.push_back(Point3D{X - cx, Y - cy, Z - cz});
 }
@@ -118,6 +118,15 @@ constexpr std::size_t kBatch = 256;
 // A point's marker is two segments, and one more leads on to the next point.
 constexpr std::size_t kPerPoint = 3;
 
+// A point's marker: a plus sign of arms kMarkerHalf long centred on (X, Y), across then down.
+std::array<Canvas::Segment, 2> MarkerArms(float X, float Y, uint32_t c) {
+    const float left = X - kMarkerHalf;
+    const float top = Y - kMarkerHalf;
+    const float right = X + kMarkerHalf;
+    const float bottom = Y + kMarkerHalf;
+    return {{{left, Y, right, Y, c}, {X, top, X, bottom, c}}};
+}
+
 // Collects a view's segments and hands them to the canvas a batch at a time, in drawing order.
 // Room is made once for all the segments of a point, so that adding each is a plain store.
 class SegmentBatch {
@@ -134,10 +143,10 @@ public:
         segments_[count_++] = Canvas::Segment{x1, y1, x2, y2, colour};
     }
 
-    // The plus sign DrawPoint draws, as its two segments.
     void Marker(ViewPos at, uint32_t colour) {
-        Add(at.x - kMarkerHalf, at.y, at.x + kMarkerHalf, at.y, colour);
-        Add(at.x, at.y - kMarkerHalf, at.x, at.y + kMarkerHalf, colour);
+        for (const Canvas::Segment& arm : MarkerArms(at.x, at.y, colour)) {
+            segments_[count_++] = arm;
+        }
     }
 
     void Flush() {
@@ -223,13 +232,10 @@ void c3dObj::DrawPrespectiveView(Canvas& pc, uint32_t c, uint32_t p) const {
 }
 
 void c3dObj::DrawPoint(Canvas& pc, float X, float Y, uint32_t c) const {
-    const float left = X - kMarkerHalf;
-    const float top = Y - kMarkerHalf;
-    const float right = X + kMarkerHalf;
-    const float bottom = Y + kMarkerHalf;
     pc.ForeColor(c);
-    pc.Line(left, Y, right, Y);
-    pc.Line(X, top, X, bottom);
+    for (const Canvas::Segment& arm : MarkerArms(X, Y, c)) {
+        pc.Line(arm.x1, arm.y1, arm.x2, arm.y2);
+    }
 }
 
 // ---- picking ----
@@ -306,5 +312,6 @@ void c3dObj::SaveFile(const std::string& FileName) const {
 }
 
 void c3dObj::LoadFileEx(const std::string& FileName) {
-    G3dFile::Load(*this, FileName);
+    // A file without the header has said so to the user and changed nothing.
+    static_cast<void>(G3dFile::Load(*this, FileName));
 }
