@@ -4,7 +4,7 @@
 // U+2212 minus that its own conversion then refuses.
 #include "BoxNumber.h"
 
-#include "G3dFile.h"
+#include "NumberText.h"
 
 #include <QLineEdit>
 #include <QLocale>
@@ -95,14 +95,14 @@ std::optional<std::string> PlainText(const QString& typed, const QLocale& locale
 
 QString NumberText(float value) {
     // The file format's text differs from the boxes' only in the decimal separator.
-    QString text = QString::fromStdString(G3dFile::FormatNumber(value));
+    QString text = QString::fromStdString(NumberText::Format(value));
     return text.replace(QLatin1Char('.'), QLocale().decimalPoint());
 }
 
 std::optional<float> ReadNumber(const QString& text) {
     const std::optional<std::string> plain = PlainText(text, QLocale());
     // The plain text is what the file reader reads, underflow to zero included.
-    return plain ? G3dFile::ParseNumber(*plain) : std::nullopt;
+    return plain ? NumberText::Parse(*plain) : std::nullopt;
 }
 
 void ShowNumber(QLineEdit* box, float value) {

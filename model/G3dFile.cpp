@@ -5,13 +5,13 @@
 #include "FileError.h"
 #include "FloatRange.h"
 #include "MsgBox.h"
+#include "NumberText.h"
 #include "SafeWriter.h"
 #include "c3dObj.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -28,72 +28,10 @@ using Reason = FileError::Reason;
 
 constexpr std::string_view kHeader = "G3DModel";
 constexpr const char* kInvalidFile = " Invalid File ";
-constexpr int kSignificantDigits = 7;
 // Lines are read through a buffer of this size.
 constexpr std::size_t kReadBuffer = std::size_t{16} * 1024;
 // A message quotes at most this many bytes of a file.
 constexpr std::size_t kQuotedLength = 40;
-
-std::string_view TrimBlanks(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-// Whether a decimal number that from_chars found beyond the double range lies below it rather
-// than above: the power of ten of its first significant digit, the exponent added, is negative.
-bool BelowTheDoubleRange(std::string_view text) {
-    const auto e = text.find_first_of("eE");
-    const std::string_view digits = text.substr(0, e);
-    const auto first = digits.find_first_of("123456789");
-    const auto point = std::min(digits.find('.'), digits.size());
-    const auto power =
-        first < point ? static_cast<long>(point - first - 1) : -static_cast<long>(first - point);
-    if (e == std::string_view::npos) {
-        return power < 0;
-    }
-    std::string_view exponentText = text.substr(e + 1);
-    const bool negative = exponentText.front() == '-';
-    if (negative || exponentText.front() == '+') {
-        exponentText.remove_prefix(1);
-    }
-    long exponent = 0;
-    const char* end = exponentText.data() + exponentText.size();
-    // An exponent beyond a long outweighs any number of digits.
-    if (std::from_chars(exponentText.data(), end, exponent).ec != std::errc{}) {
-        return negative;
-    }
-    return negative ? exponent > power : exponent < -power;
-}
-
-// A decimal number's value, or nothing for text that is not one. "nan" and "inf" are words,
-// not numbers. A value too small for a double is a zero of its sign, as one too small for a
-// float becomes when it is narrowed; one too large is an infinity.
-std::optional<double> ParseDecimal(std::string_view text) {
-    // from_chars takes no plus sign of its own.
-    if (!text.empty() && text.front() == '+') {
-        text.remove_prefix(1);
-        if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-            return std::nullopt;
-        }
-    }
-    if (text.empty()) {
-        return std::nullopt;
-    }
-    double value = 0.0;
-    const char* end = text.data() + text.size();
-    const auto result = std::from_chars(text.data(), end, value, std::chars_format::general);
-    if (result.ec == std::errc::result_out_of_range && result.ptr == end) {
-        const double magnitude = BelowTheDoubleRange(text) ? 0.0 : HUGE_VAL;
-        return text.front() == '-' ? -magnitude : magnitude;
-    }
-    if (result.ec != std::errc{} || result.ptr != end || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 // Text of the file as a message quotes it: short, and without control characters.
 std::string Quoted(std::string_view text) {
@@ -117,11 +55,11 @@ std::string LongerThan(const char* what, std::size_t limit) {
 
 // A coordinate's text as a float; a FileError on the given line says what is wrong with it.
 float ReadCoordinate(std::string_view text, long line) {
-    text = TrimBlanks(text);
+    text = NumberText::TrimBlanks(text);
     if (text.empty()) {
         throw FileError(Reason::BadContent, "a number is missing", line);
     }
-    const auto value = ParseDecimal(text);
+    const auto value = NumberText::ParseDecimal(text);
     if (!value) {
         throw FileError(Reason::BadContent, Quoted(text) + " is not a number", line);
     }
@@ -186,8 +124,8 @@ void RequireWritable(const c3dObj& obj) {
 
 // A point's line: its offsets from the centre.
 std::string PointLine(const c3dObj& obj, int16_t i) {
-    return FormatNumber(obj.GetX(i)) + ',' + FormatNumber(obj.GetY(i)) + ',' +
-           FormatNumber(obj.GetZ(i));
+    return NumberText::Format(obj.GetX(i)) + ',' + NumberText::Format(obj.GetY(i)) + ',' +
+           NumberText::Format(obj.GetZ(i));
 }
 
 // Only plain files are read: a folder holds no lines, and a pipe or a device could hold up the
@@ -305,29 +243,6 @@ private:
 
 } // namespace
 
-std::string FormatNumber(float value) {
-    // A zero is written without a sign: negative zero is not a negative value, and a file must
-    // not change when it is loaded and saved again (loading adds the centre, which clears it).
-    if (value == 0.0f) {
-        return "0";
-    }
-    std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::general, kSignificantDigits);
-    std::string text(buffer.data(), result.ptr);
-    for (char& ch : text) {
-        if (ch == 'e') {
-            ch = 'E';
-        }
-    }
-    return text;
-}
-
-std::optional<float> ParseNumber(std::string_view text) {
-    const auto value = ParseDecimal(TrimBlanks(text));
-    return value ? NarrowToFloat(*value) : std::nullopt;
-}
-
 void Save(const c3dObj& obj, const std::string& fileName) {
     RequireWritable(obj);
     SafeWriter out(fileName);
@@ -348,7 +263,7 @@ bool Load(c3dObj& obj, const std::string& fileName) {
         throw FileError(Reason::BadContent, "the file is empty", 1);
     }
     // A first line too long for the header is no header either.
-    if (header == Status::TooLong || TrimBlanks(line) != kHeader) {
+    if (header == Status::TooLong || NumberText::TrimBlanks(line) != kHeader) {
         MsgBox::Current().Show(kInvalidFile, MsgBox::Icon::Critical, MsgBox::kTitle);
         return false;
     }
@@ -366,7 +281,7 @@ bool Load(c3dObj& obj, const std::string& fileName) {
                             LongerThan("the line", kMaxPointLine) + ", far too long for a point",
                             lines.number());
         }
-        if (!TrimBlanks(line).empty()) {
+        if (!NumberText::TrimBlanks(line).empty()) {
             AppendPoint(obj, line, lines.number());
         }
     }

@@ -3,9 +3,7 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
-#include <string_view>
 
 class c3dObj;
 
@@ -29,14 +27,5 @@ inline constexpr std::size_t kMaxPointLine = 2048;
 // Writes obj as a G3D file; the file it replaces keeps its old content if the save fails. See
 // SafeWriter for links and hard links.
 void Save(const c3dObj& obj, const std::string& fileName);
-
-// Numbers as the file writes them, independent of the process locale: seven significant
-// digits, no trailing zeros, no decimal point for whole numbers, and the exponent form where
-// seven digits do not reach: 10, -2.5, 0.3333333, 1.234568E+07.
-std::string FormatNumber(float value);
-
-// A decimal number with optional sign, point and exponent, blanks allowed around it, rounded to
-// a float. Empty text, "nan", "inf" and values beyond the float range are not numbers.
-std::optional<float> ParseNumber(std::string_view text);
 
 } // namespace G3dFile

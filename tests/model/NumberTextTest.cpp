@@ -1,7 +1,7 @@
-// Number text of G3D files: seven significant digits written, decimal numbers read, and neither
-// depending on the process locale.
+// Number text: seven significant digits written, decimal numbers read, and neither depending on
+// the process locale, for G3D files and the window alike.
+#include "NumberText.h"
 #include "FileBytes.h"
-#include "G3dFile.h"
 #include "TempFolder.h"
 #include "c3dObj.h"
 
@@ -15,63 +15,63 @@
 #include <string>
 
 TEST(NumberTextFormat, WritesSevenSignificantDigitsWithoutTrailingZeros) {
-    EXPECT_EQ(G3dFile::FormatNumber(10.0f), "10");
-    EXPECT_EQ(G3dFile::FormatNumber(-2.5f), "-2.5");
-    EXPECT_EQ(G3dFile::FormatNumber(1.0f / 3), "0.3333333");
-    EXPECT_EQ(G3dFile::FormatNumber(2.0f / 3), "0.6666667");
-    EXPECT_EQ(G3dFile::FormatNumber(0.1f), "0.1"); // not the float's full 0.100000001
-    EXPECT_EQ(G3dFile::FormatNumber(123456.7f), "123456.7");
-    EXPECT_EQ(G3dFile::FormatNumber(9999999.0f), "9999999");
-    EXPECT_EQ(G3dFile::FormatNumber(0.0f), "0");
-    EXPECT_EQ(G3dFile::FormatNumber(-0.0f), "0"); // a zero is not negative
+    EXPECT_EQ(NumberText::Format(10.0f), "10");
+    EXPECT_EQ(NumberText::Format(-2.5f), "-2.5");
+    EXPECT_EQ(NumberText::Format(1.0f / 3), "0.3333333");
+    EXPECT_EQ(NumberText::Format(2.0f / 3), "0.6666667");
+    EXPECT_EQ(NumberText::Format(0.1f), "0.1"); // not the float's full 0.100000001
+    EXPECT_EQ(NumberText::Format(123456.7f), "123456.7");
+    EXPECT_EQ(NumberText::Format(9999999.0f), "9999999");
+    EXPECT_EQ(NumberText::Format(0.0f), "0");
+    EXPECT_EQ(NumberText::Format(-0.0f), "0"); // a zero is not negative
 }
 
 TEST(NumberTextFormat, UsesTheExponentFormWhereSevenDigitsDoNotReach) {
-    EXPECT_EQ(G3dFile::FormatNumber(12345678.0f), "1.234568E+07");
-    EXPECT_EQ(G3dFile::FormatNumber(-3.4e38f), "-3.4E+38");
-    EXPECT_EQ(G3dFile::FormatNumber(std::numeric_limits<float>::max()), "3.402823E+38");
-    EXPECT_EQ(G3dFile::FormatNumber(1e-7f), "1E-07");
-    EXPECT_EQ(G3dFile::FormatNumber(std::numeric_limits<float>::denorm_min()), "1.401298E-45");
+    EXPECT_EQ(NumberText::Format(12345678.0f), "1.234568E+07");
+    EXPECT_EQ(NumberText::Format(-3.4e38f), "-3.4E+38");
+    EXPECT_EQ(NumberText::Format(std::numeric_limits<float>::max()), "3.402823E+38");
+    EXPECT_EQ(NumberText::Format(1e-7f), "1E-07");
+    EXPECT_EQ(NumberText::Format(std::numeric_limits<float>::denorm_min()), "1.401298E-45");
 }
 
 TEST(NumberTextParse, ReadsSignsPointsExponentsAndBlanksAround) {
-    EXPECT_EQ(G3dFile::ParseNumber("1.5"), 1.5f);
-    EXPECT_EQ(G3dFile::ParseNumber("  -2.25  "), -2.25f);
-    EXPECT_EQ(G3dFile::ParseNumber("+7"), 7.0f);
-    EXPECT_EQ(G3dFile::ParseNumber(" +.5"), 0.5f);
-    EXPECT_EQ(G3dFile::ParseNumber("5."), 5.0f);
-    EXPECT_EQ(G3dFile::ParseNumber("1.234568E+07"), 12345680.0f);
-    EXPECT_EQ(G3dFile::ParseNumber("-3e2"), -300.0f);
-    EXPECT_EQ(G3dFile::ParseNumber("2.5e-3"), 0.0025f);
-    EXPECT_EQ(G3dFile::ParseNumber("0.1"), 0.1f);
-    EXPECT_EQ(G3dFile::ParseNumber("-1e-400"), -0.0f); // as 1e-50, too small even for a double
+    EXPECT_EQ(NumberText::Parse("1.5"), 1.5f);
+    EXPECT_EQ(NumberText::Parse("  -2.25  "), -2.25f);
+    EXPECT_EQ(NumberText::Parse("+7"), 7.0f);
+    EXPECT_EQ(NumberText::Parse(" +.5"), 0.5f);
+    EXPECT_EQ(NumberText::Parse("5."), 5.0f);
+    EXPECT_EQ(NumberText::Parse("1.234568E+07"), 12345680.0f);
+    EXPECT_EQ(NumberText::Parse("-3e2"), -300.0f);
+    EXPECT_EQ(NumberText::Parse("2.5e-3"), 0.0025f);
+    EXPECT_EQ(NumberText::Parse("0.1"), 0.1f);
+    EXPECT_EQ(NumberText::Parse("-1e-400"), -0.0f); // as 1e-50, too small even for a double
 }
 
 TEST(NumberTextParse, LargestValuesRoundToTheLargestFloatOrAreRefused) {
-    EXPECT_EQ(G3dFile::ParseNumber("3.4028235e38"), std::numeric_limits<float>::max());
-    EXPECT_EQ(G3dFile::ParseNumber("-3.4028235e38"), -std::numeric_limits<float>::max());
-    EXPECT_EQ(G3dFile::ParseNumber("3.4028236e38"), std::nullopt); // past half a step above
-    EXPECT_EQ(G3dFile::ParseNumber("1e39"), std::nullopt);
-    EXPECT_EQ(G3dFile::ParseNumber("-1e39"), std::nullopt);
-    EXPECT_EQ(G3dFile::ParseNumber("1e400"), std::nullopt);
-    EXPECT_EQ(G3dFile::ParseNumber("1" + std::string(400, '0') + "e-50"), std::nullopt); // 1e350
+    EXPECT_EQ(NumberText::Parse("3.4028235e38"), std::numeric_limits<float>::max());
+    EXPECT_EQ(NumberText::Parse("-3.4028235e38"), -std::numeric_limits<float>::max());
+    EXPECT_EQ(NumberText::Parse("3.4028236e38"), std::nullopt); // past half a step above
+    EXPECT_EQ(NumberText::Parse("1e39"), std::nullopt);
+    EXPECT_EQ(NumberText::Parse("-1e39"), std::nullopt);
+    EXPECT_EQ(NumberText::Parse("1e400"), std::nullopt);
+    EXPECT_EQ(NumberText::Parse("1" + std::string(400, '0') + "e-50"), std::nullopt); // 1e350
 }
 
 TEST(NumberTextParse, RefusesWhatIsNotADecimalNumber) {
     for (const char* text : {"",    "   ", "nan", "NaN",   "inf",  "-inf", "infinity", "abc",
                              "1,5", "1 5", "\t1", "1\t",   "++1",  "+-1",  "-",        "+",
                              ".",   "1e",  "e5",  "1.2.3", "0x10", "1e+",  "1_000"}) {
-        EXPECT_EQ(G3dFile::ParseNumber(text), std::nullopt) << "'" << text << "'";
+        EXPECT_EQ(NumberText::Parse(text), std::nullopt) << "'" << text << "'";
     }
 }
 
 TEST(NumberTextParse, ReadsBackEveryFormattedValueToTheSameText) {
     for (const float value : {10.0f, -2.5f, 1.0f / 3, 12345678.0f, 1e-7f, 3.4e38f, -1.17549435e-38f,
                               65504.0f, 0.001f, 99999.99f}) {
-        const std::string text = G3dFile::FormatNumber(value);
-        const auto back = G3dFile::ParseNumber(text);
+        const std::string text = NumberText::Format(value);
+        const auto back = NumberText::Parse(text);
         ASSERT_TRUE(back.has_value()) << text;
-        EXPECT_EQ(G3dFile::FormatNumber(*back), text);
+        EXPECT_EQ(NumberText::Format(*back), text);
     }
 }
 
@@ -104,10 +104,10 @@ private:
 };
 
 TEST_F(CommaDecimalLocale, FormatAndParse_StillUseAFullStop) {
-    EXPECT_EQ(G3dFile::FormatNumber(-2.5f), "-2.5");
-    EXPECT_EQ(G3dFile::FormatNumber(12345678.0f), "1.234568E+07");
-    EXPECT_EQ(G3dFile::ParseNumber(" 2.5 "), 2.5f);
-    EXPECT_EQ(G3dFile::ParseNumber("1.5e3"), 1500.0f);
+    EXPECT_EQ(NumberText::Format(-2.5f), "-2.5");
+    EXPECT_EQ(NumberText::Format(12345678.0f), "1.234568E+07");
+    EXPECT_EQ(NumberText::Parse(" 2.5 "), 2.5f);
+    EXPECT_EQ(NumberText::Parse("1.5e3"), 1500.0f);
 }
 
 TEST_F(CommaDecimalLocale, SaveAndLoad_StillUseAFullStop) {
