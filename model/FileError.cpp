@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -13,8 +14,9 @@ std::string WithLine(const std::string& detail, long line) {
 FileError::Reason ReasonOf(int error) {
     switch (error) {
     case ENOENT:
-    case ENOTDIR:
         return FileError::Reason::NotFound;
+    case ENOTDIR:
+        return FileError::Reason::NotAFolder;
     case EACCES:
     case EPERM:
     case EROFS:
@@ -32,8 +34,9 @@ FileError::Reason ReasonOf(int error) {
 
 } // namespace
 
-FileError::FileError(Reason reason, const std::string& detail, long line)
-    : std::runtime_error(WithLine(detail, line)), reason_(reason), line_(line) {}
+FileError::FileError(Reason reason, const std::string& detail, long line, std::string keptIn)
+    : std::runtime_error(WithLine(detail, line)), reason_(reason), line_(line),
+      keptIn_(std::move(keptIn)) {}
 
 FileError FileError::FromErrno(int error, const std::string& detail) {
     return FileError(ReasonOf(error), detail + ": " + std::strerror(error));

@@ -1,4 +1,5 @@
-// The temporary file, checked writes, the final rename and the flushes that make it durable.
+// The temporary file or the backup, checked writes, the final rename and the flushes that make
+// each step durable.
 #include "SafeWriter.h"
 
 #include "FileError.h"
@@ -7,9 +8,13 @@
 #include <array>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <optional>
-#include <random>
+#include <system_error>
 #include <utility>
 
 #include <fcntl.h>
@@ -24,18 +29,43 @@ using Reason = FileError::Reason;
 constexpr std::size_t kChunk = std::size_t{64} * 1024;
 // An old content is copied through a buffer of this size.
 constexpr std::size_t kCopyBuffer = std::size_t{16} * 1024;
-// Temporary names tried before giving up.
-constexpr int kNameAttempts = 100;
 // A new file gets these permissions, less what the umask takes away.
 constexpr mode_t kNewFileMode = 0666;
 constexpr mode_t kModeBits = 07777;
 constexpr mode_t kOwnerOnly = S_IRUSR | S_IWUSR;
 // As many links as the system itself follows in one name.
 constexpr int kMaxLinkHops = 40;
+// The temporary file of a save is the target's name, hidden, with this after it.
+constexpr std::string_view kTemporarySuffix = ".tessaly-tmp";
+// The backup name Unix editors use.
+constexpr std::string_view kBackupSuffix = "~";
+// A shortened name ends in "-" and the 16 hex digits of a hash of the whole.
+constexpr std::size_t kHashLength = 17;
 
 std::string FolderOf(const std::string& path) {
     const std::string folder = std::filesystem::path(path).parent_path().string();
     return folder.empty() ? "." : folder;
+}
+
+std::string NameOf(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+// name and suffix as one name that a folder can hold.
+std::string WithSuffix(const std::string& name, std::string_view suffix) {
+    if (name.size() + suffix.size() <= NAME_MAX) {
+        return name + std::string(suffix);
+    }
+    std::array<char, kHashLength + 1> hash{};
+    std::snprintf(hash.data(), hash.size(), "-%016zx", std::hash<std::string>{}(name));
+    return name.substr(0, NAME_MAX - suffix.size() - kHashLength) + hash.data() +
+           std::string(suffix);
+}
+
+// The message of a save that reached the disk but could not be finished.
+FileError WrittenBut(int error, const std::string& detail) {
+    return FileError(Reason::Written,
+                     "the file is saved, but " + detail + ": " + std::strerror(error));
 }
 
 // Where the symbolic link at path points, relative to the link's folder.
@@ -50,34 +80,38 @@ std::string LinkDestination(const std::string& path) {
     return (std::filesystem::path(path).parent_path() / destination).string();
 }
 
-// The file that name finally points to: saving through a link writes that file and keeps the
-// link. A link that points nowhere names the file to be made.
-std::string FollowLinks(const std::string& name) {
+// The file a name finally points to, and what it is now: nothing for a file yet to be made.
+// Saving through a link writes that file and keeps the link.
+struct Target {
+    std::string path;
+    std::optional<struct stat> status;
+};
+
+Target Resolve(const std::string& name) {
+    if (name.empty()) {
+        throw FileError(Reason::NotFound, "no file name was given");
+    }
     std::string path = name;
     for (int hop = 0; hop < kMaxLinkHops; ++hop) {
         struct stat status {};
-        if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
-            return path;
+        if (lstat(path.c_str(), &status) != 0) {
+            const int error = errno;
+            if (error == ENOENT) {
+                return {path, std::nullopt};
+            }
+            throw FileError::FromErrno(error, "cannot save to " + path);
+        }
+        if (!S_ISLNK(status.st_mode)) {
+            return {path, status};
         }
         path = LinkDestination(path);
     }
     throw FileError::FromErrno(ELOOP, "cannot save to " + name);
 }
 
-// The target as it is now: nothing for a file yet to be made. Only a plain file that its owner
-// may write is replaced; replacing by rename would pass over anything else.
-std::optional<struct stat> Inspect(const std::string& target) {
-    if (target.empty()) {
-        throw FileError(Reason::NotFound, "no file name was given");
-    }
-    struct stat status {};
-    if (lstat(target.c_str(), &status) != 0) {
-        if (errno == ENOENT) {
-            return std::nullopt;
-        }
-        const int error = errno;
-        throw FileError::FromErrno(error, "cannot save to " + target);
-    }
+// Only a plain file that its owner may write is replaced: anything else would be passed over.
+// A file marked read-only is left as it is, even where the folder would allow replacing it.
+void RequireWritablePlainFile(const std::string& target, const struct stat& status) {
     if (S_ISDIR(status.st_mode)) {
         throw FileError(Reason::IsFolder, "cannot save to " + target + ": it is a folder");
     }
@@ -85,13 +119,49 @@ std::optional<struct stat> Inspect(const std::string& target) {
         throw FileError(Reason::NotRegularFile,
                         "cannot save to " + target + ": it is a pipe, a device or a socket");
     }
-    // Marked read-only, or not writable by this user: left as it is, even where the folder
-    // would allow replacing it.
-    if ((status.st_mode & S_IWUSR) == 0 ||
-        faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+    if ((status.st_mode & S_IWUSR) == 0) {
         throw FileError(Reason::PermissionDenied, "cannot save to " + target + ": it is read-only");
     }
-    return status;
+    if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        const int error = errno;
+        throw FileError::FromErrno(error, "cannot save to " + target);
+    }
+}
+
+// Whether this user may add and remove names in folder.
+bool MayChangeFolder(const std::string& folder) {
+    if (faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0) {
+        return true;
+    }
+    const int error = errno;
+    if (error == EACCES) {
+        return false;
+    }
+    throw FileError::FromErrno(error, "cannot save into the folder " + folder);
+}
+
+// The user's cache folder for this program's backups.
+std::string CacheFolder() {
+    const char* cache = std::getenv("XDG_CACHE_HOME"); // NOLINT(concurrency-mt-unsafe)
+    if (cache != nullptr && cache[0] == '/') {
+        return std::string(cache) + "/tessaly";
+    }
+    const char* home = std::getenv("HOME"); // NOLINT(concurrency-mt-unsafe)
+    if (home == nullptr || home[0] == '\0') {
+        throw FileError(Reason::Other, "no folder for a backup: HOME is not set");
+    }
+    return std::string(home) + "/.cache/tessaly";
+}
+
+// The folder of file and the one above it, made for the user alone where they are missing.
+void MakeFoldersFor(const std::string& file) {
+    const std::string folder = FolderOf(file);
+    for (const std::string& step : {FolderOf(folder), folder}) {
+        if (mkdir(step.c_str(), S_IRWXU) != 0 && errno != EEXIST) {
+            const int error = errno;
+            throw FileError::FromErrno(error, "cannot make the folder " + step + " for a backup");
+        }
+    }
 }
 
 // Writes all of bytes at offset, past interruptions and short writes; false with errno set on
@@ -151,11 +221,21 @@ void CloseIfOpen(int& fd) {
 
 } // namespace
 
-SafeWriter::SafeWriter(const std::string& target)
-    : target_(FollowLinks(target)), folder_(FolderOf(target_)) {
-    const std::optional<struct stat> existing = Inspect(target_);
-    if (existing && existing->st_nlink > 1) {
-        BeginInPlace();
+SafeWriter::SafeWriter(const std::string& target) {
+    Target resolved = Resolve(target);
+    target_ = std::move(resolved.path);
+    folder_ = FolderOf(target_);
+    temporary_ = folder_ + "/" + WithSuffix("." + NameOf(target_), kTemporarySuffix);
+    if (!resolved.status) {
+        CreateTemporary(kNewFileMode);
+        return;
+    }
+    const struct stat& existing = *resolved.status;
+    RequireWritablePlainFile(target_, existing);
+    if (!MayChangeFolder(folder_)) {
+        BeginInPlace(false);
+    } else if (existing.st_nlink > 1) {
+        BeginInPlace(true);
     } else {
         BeginReplacement(existing);
     }
@@ -167,71 +247,84 @@ SafeWriter::~SafeWriter() {
     }
 }
 
-void SafeWriter::BeginReplacement(const std::optional<struct stat>& existing) {
-    if (!existing) {
-        out_ = CreateTemporary(kNewFileMode);
-        return;
+std::string SafeWriter::BackupName(const std::string& target, bool besideTheFile) {
+    if (besideTheFile) {
+        return FolderOf(target) + "/" + WithSuffix(NameOf(target), kBackupSuffix);
     }
+    std::error_code ignored;
+    std::string whole = std::filesystem::absolute(target, ignored).lexically_normal().string();
+    std::replace(whole.begin(), whole.end(), '/', '!');
+    return CacheFolder() + "/" + WithSuffix(whole, kBackupSuffix);
+}
+
+void SafeWriter::BeginReplacement(const struct stat& existing) {
     // Made for its owner alone until it has the target's owner and group, so that nobody the
     // target keeps out can read it even for a moment.
-    out_ = CreateTemporary(kOwnerOnly);
-    mode_t mode = existing->st_mode & kModeBits;
-    if (fchown(out_, existing->st_uid, existing->st_gid) != 0) {
+    CreateTemporary(kOwnerOnly);
+    if (fchown(out_, existing.st_uid, existing.st_gid) != 0) {
         if (errno != EPERM) {
             Fail(errno, "cannot keep the owner of");
         }
-        // Not allowed to give the file away: the group at least, where the caller is in it.
-        if (fchown(out_, static_cast<uid_t>(-1), existing->st_gid) != 0) {
-            if (errno != EPERM) {
-                Fail(errno, "cannot keep the group of");
-            }
-            // The file's group is not the target's: it gets none of the target's group rights.
-            mode &= ~static_cast<mode_t>(S_IRWXG);
+        // The new file could not be given the target's owner or group: the target is rewritten
+        // instead, so that its owner keeps it.
+        CloseIfOpen(out_);
+        if (unlink(temporary_.c_str()) != 0) {
+            Fail(errno, "cannot remove the temporary file of");
         }
+        temporary_.clear();
+        BeginInPlace(true);
+        return;
     }
-    if (fchmod(out_, mode) != 0) {
+    if (fchmod(out_, existing.st_mode & kModeBits) != 0) {
         Fail(errno, "cannot keep the permissions of");
     }
 }
 
-// Other names share the target's content, and a rename would part them from it: the target is
-// rewritten in place, after its old content has been copied aside onto the disk.
-void SafeWriter::BeginInPlace() {
+void SafeWriter::BeginInPlace(bool backupBeside) {
     inPlace_ = true;
+    backup_ = BackupName(target_, backupBeside);
+    if (!backupBeside) {
+        MakeFoldersFor(backup_);
+    }
     out_ = open(target_.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK);
     if (out_ < 0) {
         Fail(errno, "cannot open");
     }
-    copy_ = CreateTemporary(kOwnerOnly); // only this program reads it back
-    if (!CopyContent(out_, copy_) || fsync(copy_) != 0 || !SyncFolder(folder_)) {
-        Fail(errno, "cannot copy aside the old content of");
-    }
+    MakeBackup();
     rewriting_ = true;
     if (ftruncate(out_, 0) != 0) {
         Fail(errno, "could not write");
     }
 }
 
-// O_EXCL makes the name ours alone; the mode, less the umask, is the widest it will ever be.
-int SafeWriter::CreateTemporary(mode_t mode) {
-    std::random_device seed;
-    std::mt19937_64 random(seed());
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        // Not derived from the target's name: a name near the system's length limit would
-        // leave no room for a suffix.
-        const std::string candidate =
-            folder_ + "/.tessaly-" + std::to_string(random() % 1000000000ULL) + ".tmp";
-        const int fd =
-            open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
-        if (fd >= 0) {
-            temporary_ = candidate;
-            return fd;
-        }
-        if (errno != EEXIST) {
-            Fail(errno, "cannot create a file in the folder of");
-        }
+// The whole old content in a file of its own, on the disk before the target is touched.
+void SafeWriter::MakeBackup() {
+    // A backup left by an earlier save is replaced, and a link of that name is never followed.
+    if (unlink(backup_.c_str()) != 0 && errno != ENOENT) {
+        Fail(errno, "cannot replace the old backup of");
     }
-    Fail(EEXIST, "no free temporary name in the folder of");
+    backupFd_ =
+        open(backup_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, kOwnerOnly);
+    if (backupFd_ < 0) {
+        Fail(errno, "cannot make a backup of");
+    }
+    if (!CopyContent(out_, backupFd_) || fsync(backupFd_) != 0 || !SyncFolder(FolderOf(backup_))) {
+        Fail(errno, "cannot make a backup of");
+    }
+}
+
+// The name is this save's alone from here on: whatever an interrupted save of the same target
+// left under it goes first.
+void SafeWriter::CreateTemporary(mode_t mode) {
+    if (unlink(temporary_.c_str()) != 0 && errno != ENOENT) {
+        Fail(errno, "cannot remove an earlier temporary file beside");
+    }
+    out_ = open(temporary_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+    if (out_ < 0) {
+        const int error = errno;
+        temporary_.clear();
+        Fail(error, "cannot create a file in the folder of");
+    }
 }
 
 void SafeWriter::WriteLine(std::string_view text) {
@@ -256,9 +349,7 @@ void SafeWriter::Commit() {
         Fail(errno, "could not write");
     }
     if (inPlace_) {
-        // Every byte is on the disk: the copy has served its purpose.
-        rewriting_ = false;
-        Abandon();
+        FinishInPlace();
         return;
     }
     if (close(std::exchange(out_, -1)) != 0) {
@@ -270,33 +361,48 @@ void SafeWriter::Commit() {
     finished_ = true;
     if (!SyncFolder(folder_)) {
         const int error = errno;
-        throw FileError::FromErrno(error, "the file is written, but the folder it is in could "
-                                          "not be flushed to the disk: " +
-                                              folder_);
+        throw WrittenBut(error, "the folder it is in could not be flushed to the disk: " + folder_);
+    }
+}
+
+// Every byte of the new content is on the disk: the backup has served its purpose.
+void SafeWriter::FinishInPlace() {
+    rewriting_ = false;
+    finished_ = true;
+    CloseIfOpen(out_);
+    CloseIfOpen(backupFd_);
+    if (unlink(backup_.c_str()) != 0) {
+        const int error = errno;
+        throw WrittenBut(error,
+                         "the copy of its old content, " + backup_ + ", could not be removed");
     }
 }
 
 void SafeWriter::Fail(int error, const char* what) {
     const FileError failure = FileError::FromErrno(error, what + (" " + target_));
     if (!Abandon()) {
-        throw FileError(failure.reason(), std::string(failure.what()) +
-                                              "; the old content could not be put back and is "
-                                              "kept in " +
-                                              temporary_);
+        throw FileError(failure.reason(),
+                        std::string(failure.what()) +
+                            "; the old content could not be put back and is kept in " + backup_,
+                        0, backup_);
     }
     throw failure;
 }
 
 bool SafeWriter::Restore() noexcept {
-    return ftruncate(out_, 0) == 0 && CopyContent(copy_, out_) && fsync(out_) == 0;
+    return ftruncate(out_, 0) == 0 && CopyContent(backupFd_, out_) && fsync(out_) == 0;
 }
 
 bool SafeWriter::Abandon() noexcept {
     const bool restored = !rewriting_ || Restore();
+    const bool madeBackup = backupFd_ >= 0;
     CloseIfOpen(out_);
-    CloseIfOpen(copy_);
-    if (restored && !temporary_.empty()) {
+    CloseIfOpen(backupFd_);
+    if (!inPlace_ && !temporary_.empty()) {
         unlink(temporary_.c_str());
+    }
+    if (restored && madeBackup) {
+        unlink(backup_.c_str());
     }
     finished_ = true;
     return restored;

@@ -12,7 +12,8 @@
 
 class Canvas;
 
-// Failures are exceptions, and a failing call leaves the model as it was:
+// Failures are exceptions, and a failing call leaves the model as it was, but for a load that
+// fails part-way (see LoadFileEx):
 //  - an index outside the list: std::out_of_range;
 //  - a 32,768th point: std::length_error;
 //  - a perspective point that cannot be projected: std::overflow_error (the drawing of that
@@ -62,7 +63,8 @@ public:
 
     // Turns every point about the centre: about x, then y, then z, angles in degrees.
     void RotateXYZ(float xAngle, float yAngle, float zAngle) noexcept;
-    // Appends the points of a G3D file and replaces ObjName.
+    // Appends the points of a G3D file, each as it is read, and replaces ObjName. A load that
+    // fails part-way keeps the points read before the line at fault.
     void LoadFileEx(const std::string& FileName);
     // Writes the model as a G3D file, through any links; a failed save leaves the old content.
     void SaveFile(const std::string& FileName) const;

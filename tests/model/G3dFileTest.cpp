@@ -1,10 +1,12 @@
 // G3D files on disk: the saved bytes, loading relative to the current centre, malformed and
 // hostile files, and saves that fail without harming the file they were meant to replace.
 #include "G3dFile.h"
+#include "CallFaults.h"
 #include "FileBytes.h"
 #include "FileError.h"
 #include "ModelChecks.h"
 #include "RecordingMsgBox.h"
+#include "SafeWriter.h"
 #include "SeededRandom.h"
 #include "TempFolder.h"
 #include "c3dObj.h"
@@ -13,20 +15,26 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <csignal>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
 #include <iterator>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <sys/prctl.h>
@@ -388,7 +396,10 @@ TEST_F(G3dFile, LoadFileEx_BadPointLine_SaysWhichLineAndWhatIsWrongWithIt) {
         {"1,  ,3", "line 5: a number is missing"},
         {"1,2,-1e39", "line 5: '-1e39' is too large for a coordinate"},
         {"1,2," + long50 + "x", "line 5: '" + long50.substr(0, 40) + "...' is not a number"},
-        {"1,a\tb,3", "line 5: 'a?b' is not a number"},
+        {"1,a\tb,3", "line 5: 'a\\x09b' is not a number"},
+        // Bytes that are not text, as in an image opened by mistake, are shown as such.
+        {"1,2,\x89PNG\xC3\x28\xE2\x82", "line 5: '\\x89PNG\\xC3(\\xE2\\x82' is not"},
+        {"1,2,\xC0\xAF\xED\xA0\x80\xE2\x82\xAC", "'\\xC0\\xAF\\xED\\xA0\\x80\xE2\x82\xAC'"},
         {"1,2," + std::string(39, 'e') + "\xC3\xA9", "line 5: '" + std::string(39, 'e') + "...'"},
     };
     for (const auto& [line, says] : cases) {
@@ -694,42 +705,6 @@ TEST_F(G3dFile, SaveFile_OntoAPipe_FailsWritingNothing) {
     EXPECT_EQ(folder.names(), (std::vector<std::string>{"link.G3D", "pipe.G3D"}));
 }
 
-TEST_F(G3dFile, SaveFile_RenameRefused_KeepsTheOldFileAndRemovesTheNewOne) {
-    const std::string file = Write(kOldFile, "m.G3D");
-    const c3dObj obj;
-    const auto save = [&] { return SaveMustFail(obj, file, Reason::Other); };
-    EXPECT_EQ(InChildRefusing({SYS_rename, SYS_renameat, SYS_renameat2}, -1, save), 0);
-    EXPECT_EQ(ReadBytes(file), kOldFile);
-    EXPECT_EQ(folder.names(), std::vector<std::string>{"m.G3D"});
-}
-
-// A save is on the disk before it counts as done, and its temporary file, left behind when even
-// removing it fails, is never open to anyone the target keeps out.
-TEST_F(G3dFile, SaveFile_UnflushedOrHalfMade_FailsWithoutAWiderFileOrALostOldOne) {
-    const std::string file = Write(kOldFile, "m.G3D");
-    const c3dObj obj;
-    const auto save = [&] { return SaveMustFail(obj, file, Reason::Other); };
-    EXPECT_EQ(InChildRefusing({SYS_fsync, SYS_fdatasync}, -1, save), 0);
-    EXPECT_EQ(ReadBytes(file), kOldFile);
-
-    // Readable by the owner and by a group the saving user is not the file's owner through.
-    constexpr gid_t kOtherGroup = 65534;
-    if (chown(file.c_str(), static_cast<uid_t>(-1), kOtherGroup) != 0) {
-        GTEST_SKIP() << "the target's group cannot be changed here";
-    }
-    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    EXPECT_EQ(InChildRefusing({SYS_fchown, SYS_fchownat, SYS_unlink, SYS_unlinkat}, -1, save), 0);
-    EXPECT_EQ(ReadBytes(file), kOldFile);
-    const std::vector<std::string> names = folder.names();
-    ASSERT_EQ(names.size(), 2u); // the temporary file, whose name sorts first, stays
-    struct stat left {};
-    ASSERT_EQ(stat(folder.file(names[0]).c_str(), &left), 0);
-    EXPECT_EQ(left.st_mode & S_IRWXO, 0u);
-    if (left.st_gid != kOtherGroup) {
-        EXPECT_EQ(left.st_mode & S_IRWXG, 0u) << "its own group may read it";
-    }
-}
-
 TEST_F(G3dFile, SaveFile_FileWithASecondHardLink_RewritesTheContentBothNamesShare) {
     const std::string file = Write(kOldFile, "m.G3D");
     fs::create_hard_link(file, folder.file("second.G3D"));
@@ -741,33 +716,199 @@ TEST_F(G3dFile, SaveFile_FileWithASecondHardLink_RewritesTheContentBothNamesShar
     EXPECT_EQ(folder.names(), (std::vector<std::string>{"m.G3D", "second.G3D"}));
 }
 
-TEST_F(G3dFile, SaveFile_HardLinkedFileFailingPartWay_PutsTheOldContentBack) {
+// When even the old content cannot be put back, its backup stays and the error names it.
+TEST_F(G3dFile, SaveFile_HardLinkedFileRefusingEvenItsOldContent_KeepsTheBackupAndNamesIt) {
     const std::string file = Write(kOldFile, "m.G3D");
     fs::create_hard_link(file, folder.file("second.G3D"));
     c3dObj big;
     for (int i = 0; i < 3000; ++i) {
         big.AddPoint(static_cast<float>(i) / 7, -static_cast<float>(i), 1e20f);
     }
-    EXPECT_EQ(
-        InChildWithFileSizeLimit(4096, [&] { return SaveMustFail(big, file, Reason::DiskFull); }),
-        0);
-    EXPECT_EQ(ReadBytes(folder.file("second.G3D")), kOldFile);
-    EXPECT_EQ(folder.names(), (std::vector<std::string>{"m.G3D", "second.G3D"}));
-
-    // When the target refuses even the old content, the copy stays and the error names it.
     const int targetFd = open(folder.path().c_str(), O_RDONLY); // the number the save gets next
     close(targetFd);
+    const std::string backup = SafeWriter::BackupName(file, true);
     const auto save = [&] {
         try {
             big.SaveFile(file);
         } catch (const FileError& e) {
-            const std::string copy = folder.file(folder.names().front()); // ".tessaly-" sorts first
-            return std::string(e.what()).find("kept in " + copy) != std::string::npos ? 0 : 2;
+            return e.keptIn() == backup && std::string(e.what()).find(backup) != std::string::npos
+                       ? 0
+                       : 2;
         }
         return 1;
     };
     EXPECT_EQ(InChildRefusing({SYS_write, SYS_pwrite64}, targetFd, save), 0);
-    const std::vector<std::string> names = folder.names();
-    ASSERT_EQ(names.size(), 3u);
-    EXPECT_EQ(ReadBytes(folder.file(names[0])), kOldFile);
+    EXPECT_EQ(ReadBytes(backup), kOldFile);
+}
+
+// ---- a fault at every file-system call of a save ----
+
+// A user and a group that none of the test's files belong to, for the rows that need root.
+constexpr uid_t kOtherUser = 65534;
+constexpr gid_t kOtherGroup = 65534;
+
+// The saving process becomes kOtherUser, who may write the test's files through kOtherGroup.
+bool BecomeOtherUser() {
+    return setgroups(1, &kOtherGroup) == 0 && setgid(kOtherGroup) == 0 && setuid(kOtherUser) == 0;
+}
+
+// Every file under root, symbolic links included, by its path below root.
+std::vector<std::string> FilesUnder(const fs::path& root) {
+    std::vector<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (!entry.is_directory() || entry.is_symlink()) {
+            files.push_back(fs::relative(entry.path(), root).string());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+bool Holds(const std::string& file, const std::optional<std::string>& bytes) {
+    std::error_code missing;
+    return bytes ? fs::exists(file, missing) && ReadBytes(file) == *bytes
+                 : !fs::exists(fs::symlink_status(file, missing));
+}
+
+// For each kind of target, a save over an old model fails or is ended at its k-th file-system
+// call, for every k it reaches. A failed save must leave every name of the target with its old
+// bytes and nothing else behind; an ended one must leave the target old or new, or the whole old
+// content in its backup, and the next save must leave no trace of it.
+TEST_F(G3dFile, SaveFile_FaultAtEveryCall_NeverLosesTheOldContentOrLeavesAStrayFile) {
+    const bool root = geteuid() == 0;
+    fs::permissions(folder.path(), fs::perms::all); // the other user saves in it too
+    ASSERT_EQ(setenv("XDG_CACHE_HOME", folder.file("cache").c_str(), 1), 0);
+    const auto make = [&](const char* name, int mode = 0644) {
+        Write(kOldFile + CountingPoints(2000), name);
+        ASSERT_TRUE(!root || chown(folder.file(name).c_str(), 0, kOtherGroup) == 0);
+        fs::permissions(folder.file(name), static_cast<fs::perms>(mode));
+    };
+    struct Row {
+        const char* what;
+        const char* save;
+        std::vector<const char*> names; // every name of the target, the one saved to last
+        std::function<void()> make;
+        bool otherUser = false;
+        const char* only = nullptr; // fail only this call, with EPERM
+    };
+    const Row rows[] = {
+        {"plain file", "m.G3D", {"m.G3D"}, [&] { make("m.G3D"); }},
+        {"through a link",
+         "link.G3D",
+         {"link.G3D", "m.G3D"},
+         [&] {
+             make("m.G3D");
+             fs::create_symlink("m.G3D", folder.file("link.G3D"));
+         }},
+        {"second hard link",
+         "m.G3D",
+         {"second.G3D", "m.G3D"},
+         [&] {
+             make("m.G3D");
+             fs::create_hard_link(folder.file("m.G3D"), folder.file("second.G3D"));
+         }},
+        {"new file", "m.G3D", {"m.G3D"}, [] {}},
+        {"group not to be kept", "m.G3D", {"m.G3D"}, [&] { make("m.G3D"); }, false, "fchown"},
+        {"another user's file", "m.G3D", {"m.G3D"}, [&] { make("m.G3D", 0664); }, true},
+        {"folder not writable",
+         "shut/m.G3D",
+         {"shut/m.G3D"},
+         [&] {
+             fs::create_directory(folder.file("shut"));
+             make("shut/m.G3D", 0664);
+         },
+         true},
+    };
+    c3dObj model;
+    model.ObjName = "new";
+    for (int i = 0; i < 3000; ++i) {
+        model.AddPoint(static_cast<float>(i) / 7, -static_cast<float>(i), 1e20f);
+    }
+    enum Outcome { kSaved = 10, kFailed, kWritten, kUnreached, kIgnored };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (row.otherUser && !root) {
+            continue; // files of another user can only be made by root
+        }
+        const std::string target = folder.file(row.names.back());
+        const auto prepare = [&] {
+            for (const auto& entry : fs::directory_iterator(folder.path())) {
+                fs::remove_all(entry.path());
+            }
+            fs::create_directory(folder.file("cache"));
+            fs::permissions(folder.file("cache"), fs::perms::all);
+            row.make();
+        };
+        const auto save = [&](long k, CallFaults::Fault fault) {
+            const auto restrict = [&] { return !row.otherUser || BecomeOtherUser(); };
+            return InChild(restrict, [&] {
+                CallFaults::Arm(k, fault, row.only != nullptr ? EPERM : EIO, row.only);
+                try {
+                    model.SaveFile(folder.file(row.save));
+                } catch (const FileError& e) {
+                    return e.reason() == Reason::Written ? kWritten : kFailed;
+                }
+                if (CallFaults::Disarm() < k) {
+                    return kUnreached;
+                }
+                // Only a failed close, after the flush, cannot cost data.
+                const bool ignored = fault == CallFaults::Fault::Fail && row.only == nullptr &&
+                                     std::strcmp(CallFaults::Failed(), "close") != 0;
+                return ignored ? kIgnored : kSaved;
+            });
+        };
+        const auto everyName = [&](const std::optional<std::string>& bytes) {
+            return std::all_of(row.names.begin(), row.names.end(),
+                               [&](const char* name) { return Holds(folder.file(name), bytes); });
+        };
+        const auto owner = [&] {
+            struct stat status {};
+            return stat(target.c_str(), &status) == 0
+                       ? std::vector<unsigned>{status.st_uid, status.st_gid, status.st_mode}
+                       : std::vector<unsigned>{};
+        };
+        prepare();
+        const std::optional<std::string> old =
+            fs::exists(target) ? std::optional(ReadBytes(target)) : std::nullopt;
+        const auto made = owner();
+        const std::vector<std::string> before = FilesUnder(folder.path());
+        ASSERT_EQ(save(0, CallFaults::Fault::Kill), kSaved);
+        const std::string fresh = ReadBytes(target);
+        const std::vector<std::string> after = FilesUnder(folder.path());
+        const std::string backups[] = {SafeWriter::BackupName(target, true),
+                                       SafeWriter::BackupName(target, false)};
+        for (const auto fault : {CallFaults::Fault::Fail, CallFaults::Fault::Kill}) {
+            int outcome = 0;
+            for (long k = 1; outcome != kUnreached; ++k) {
+                SCOPED_TRACE("call " + std::to_string(k));
+                prepare();
+                outcome = save(k, fault);
+                if (outcome == kFailed) {
+                    EXPECT_TRUE(everyName(old));
+                    EXPECT_EQ(FilesUnder(folder.path()), before);
+                } else if (outcome == kSaved || outcome == kWritten) {
+                    EXPECT_TRUE(everyName(fresh));
+                    std::vector<std::string> left = FilesUnder(folder.path());
+                    if (outcome == kWritten) { // and says which backup it could not remove
+                        std::erase_if(left, [&](const std::string& file) {
+                            return std::count(std::begin(backups), std::end(backups),
+                                              folder.file(file)) > 0;
+                        });
+                    }
+                    EXPECT_EQ(left, after);
+                } else if (outcome == CallFaults::kKilled) {
+                    EXPECT_TRUE(everyName(old) || everyName(fresh) || Holds(backups[0], old) ||
+                                Holds(backups[1], old));
+                    EXPECT_EQ(save(0, CallFaults::Fault::Kill), kSaved);
+                    EXPECT_EQ(FilesUnder(folder.path()), after);
+                } else {
+                    ASSERT_EQ(outcome, kUnreached);
+                }
+                if (old) {
+                    EXPECT_EQ(owner(), made);
+                }
+            }
+        }
+    }
+    unsetenv("XDG_CACHE_HOME");
 }
