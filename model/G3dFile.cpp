@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include <fcntl.h>
@@ -33,20 +34,59 @@ constexpr std::size_t kReadBuffer = std::size_t{16} * 1024;
 // A message quotes at most this many bytes of a file.
 constexpr std::size_t kQuotedLength = 40;
 
-// Text of the file as a message quotes it: short, and without control characters.
+// The length of the well-formed UTF-8 character at the start of text, 0 for a byte that is not
+// text: a stray continuation byte, a cut sequence, an over-long form or a surrogate.
+std::size_t Utf8Length(std::string_view text) {
+    struct Lead {
+        unsigned char first, last; // the range of lead bytes
+        std::size_t length;
+        unsigned char low, high; // the range of the byte after the lead
+    };
+    static constexpr std::array<Lead, 7> kLeads{{{0xC2, 0xDF, 2, 0x80, 0xBF},
+                                                 {0xE0, 0xE0, 3, 0xA0, 0xBF},
+                                                 {0xE1, 0xEC, 3, 0x80, 0xBF},
+                                                 {0xED, 0xED, 3, 0x80, 0x9F},
+                                                 {0xEE, 0xEF, 3, 0x80, 0xBF},
+                                                 {0xF0, 0xF0, 4, 0x90, 0xBF},
+                                                 {0xF1, 0xF4, 4, 0x80, 0xBF}}};
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    for (const Lead& lead : kLeads) {
+        if (byte(0) < lead.first || byte(0) > lead.last || text.size() < lead.length ||
+            byte(1) < lead.low || byte(1) > lead.high) {
+            continue;
+        }
+        for (std::size_t i = 2; i < lead.length; ++i) {
+            if ((byte(i) & 0xC0) != 0x80) {
+                return 0;
+            }
+        }
+        return byte(0) == 0xF4 && byte(1) > 0x8F ? 0 : lead.length;
+    }
+    return 0;
+}
+
+// Text of the file as a message quotes it: short, with every byte that is not printable text
+// written as \xNN, so that a file that is no text at all still shows what it holds.
 std::string Quoted(std::string_view text) {
-    std::size_t length = std::min(text.size(), kQuotedLength);
-    // Not in the middle of a UTF-8 sequence.
-    while (length < text.size() && length > 0 &&
-           (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) {
-        --length;
-    }
     std::string quoted = "'";
-    for (const char ch : text.substr(0, length)) {
-        const bool control = static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F;
-        quoted += control ? '?' : ch;
+    std::size_t shown = 0;
+    while (shown < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[shown]);
+        const std::size_t length = byte < 0x80 ? 1 : Utf8Length(text.substr(shown));
+        if (shown + std::max<std::size_t>(length, 1) > kQuotedLength) {
+            break;
+        }
+        if (byte < 0x20 || byte == 0x7F || length == 0) {
+            std::array<char, sizeof "\\xFF"> escaped{};
+            std::snprintf(escaped.data(), escaped.size(), "\\x%02X", byte);
+            quoted += escaped.data();
+            ++shown;
+        } else {
+            quoted.append(text.substr(shown, length));
+            shown += length;
+        }
     }
-    return quoted + (length < text.size() ? "...'" : "'");
+    return quoted + (shown < text.size() ? "...'" : "'");
 }
 
 std::string LongerThan(const char* what, std::size_t limit) {
