@@ -1,5 +1,7 @@
 // Open, Save and Reset from the File menu, on real files in a temporary folder and with the file
 // dialog scripted: what the model, the views and the files hold after each way a command can end.
+#include "FileError.h"
+#include "FileFailure.h"
 #include "ModelCentre.h"
 #include "ModelChecks.h"
 #include "QtFileBytes.h"
@@ -242,6 +244,7 @@ TEST_F(FileSave, FailedSaveLeavesTheExistingFileByteForByteAndSaysWhy) {
     const QByteArray old = "G3DModel\r\nkept\r\n1,2,3\r\n4.5,-6,7e+20\r\n";
     WriteFile(File("kept.G3D"), old);
     WriteFile(File("read-only.G3D"), old);
+    WriteFile(File("notes.txt"), old);
     QFile::setPermissions(File("read-only.G3D"), QFileDevice::ReadOwner);
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("folder.G3D")));
     ASSERT_EQ(mkfifo(File("fifo.G3D").toLocal8Bit().constData(), 0600), 0);
@@ -253,6 +256,7 @@ TEST_F(FileSave, FailedSaveLeavesTheExistingFileByteForByteAndSaysWhy) {
     };
     const Case cases[] = {
         {"missing/m.G3D", false, "folder does not exist"},
+        {"notes.txt/m.G3D", false, "not a folder"},
         {"folder.G3D", false, "is a folder"},
         {"fifo.G3D", false, "not a regular file"},
         {"read-only.G3D", false, "ermission denied"},
@@ -282,6 +286,28 @@ TEST_F(FileSave, FailedSaveLeavesTheExistingFileByteForByteAndSaysWhy) {
     EXPECT_EQ(ReadFile(File("kept.G3D")), old);
     EXPECT_EQ(ReadFile(File("read-only.G3D")), old);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden), entries);
+}
+
+// Where the model's text says where the old content is, or that the file was written after
+// all, the message says so too, beside the window's short words.
+TEST(FileFailureText, KeepsTheWordsThatTellWhereTheDataIs) {
+    const FileError kept(FileError::Reason::DiskFull, "no room; the old content is in /a/m.G3D~", 0,
+                         "/a/m.G3D~");
+    const FileError written(FileError::Reason::Written, "the file is saved, but no flush");
+    const FileError full(FileError::Reason::DiskFull, "cannot write /a/m.G3D");
+    struct Case {
+        const FileError& error;
+        const char* headline;
+        const char* says; // nullptr: the window's words alone
+    };
+    for (const Case& c :
+         {Case{kept, "Could not save", "/a/m.G3D~"}, Case{written, "Saved", "no flush"},
+          Case{full, "Could not save", nullptr}}) {
+        const QString text = FileFailureText(::FileCommand::Save, QStringLiteral("m.G3D"), c.error);
+        EXPECT_TRUE(text.startsWith(QLatin1String(c.headline))) << text.toStdString();
+        EXPECT_EQ(text.contains(QString::fromStdString(c.error.what())), c.says != nullptr)
+            << text.toStdString();
+    }
 }
 
 TEST_F(FileDialog, OpenAndSaveAskForG3dFilesAndEndOnCancel) {
@@ -373,7 +399,8 @@ TEST_F(FileReset, RemovesEveryPointButTheViewsShowThemUntilF5) {
     EXPECT_TRUE(Blank(form->picPresp));
 }
 
-TEST_F(FileOpen, EveryExampleModelOpensWithAllItsPoints) {
+// Open then Save writes back the very bytes the editor wrote, whatever the window's centre.
+TEST_F(FileOpen, EveryExampleModelOpensWithAllItsPointsAndSavesBackTheSameBytes) {
     namespace fs = std::filesystem;
     const fs::path examples(TESSALY_EXAMPLES_DIR);
     ASSERT_TRUE(fs::is_directory(examples)) << examples;
@@ -394,6 +421,7 @@ TEST_F(FileOpen, EveryExampleModelOpensWithAllItsPoints) {
         for (qsizetype i = 2; i < lines.size(); ++i) {
             pointLines += lines[i].trimmed().isEmpty() ? 0 : 1;
         }
+        Obj().SetCxyz(kCx + 0.3f, kCy + 0.7f, kCz + 0.1f);
         nextChoice = name;
 
         form->mnuOpen->trigger();
@@ -402,6 +430,9 @@ TEST_F(FileOpen, EveryExampleModelOpensWithAllItsPoints) {
         EXPECT_EQ(Obj().nPoints(), pointLines);
         EXPECT_FALSE(Obj().ObjName.empty());
         EXPECT_GT(Count(form->pic, kYellow), 0);
+        nextChoice = File("saved.G3D");
+        form->mnuSave->trigger();
+        EXPECT_EQ(ReadFile(File("saved.G3D")), bytes);
         ++opened;
     }
     EXPECT_TRUE(msgBox.messages.empty());
