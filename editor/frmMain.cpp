@@ -390,15 +390,15 @@ void frmMain::ShowFileFailure(FileCommand command, const QString& file,
 
 // The file is read into a model of its own first: a failed Open keeps the model, its name, the
 // selection and the views exactly as they were, so a later Save cannot write a partial model
-// over the user's file.
+// over the user's file. That model is centred at the origin, so the offsets are kept exactly as
+// the file has them, and then moved to the window's centre, which keeps them: Open then Save
+// writes back the numbers it read.
 void frmMain::mnuOpen_Click() {
     const std::optional<QString> name = AskFileName(CommonDialog::Mode::Open);
     if (!name) {
         return;
     }
-    const c3dObj& model = Obj();
     c3dObj loaded;
-    loaded.SetCxyz(model.GetCX(), model.GetCY(), model.GetCZ());
     bool isModel = false;
     try {
         isModel = G3dFile::Load(loaded, QFile::encodeName(*name).toStdString());
@@ -409,6 +409,8 @@ void frmMain::mnuOpen_Click() {
     if (!isModel) {
         return; // the first line is not the header: the loader has said so
     }
+    const c3dObj& model = Obj();
+    loaded.SetCxyz(model.GetCX(), model.GetCY(), model.GetCZ());
     mnuReset_Click();
     Obj() = std::move(loaded);
     mnuRefresh_Click();
