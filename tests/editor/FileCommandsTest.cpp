@@ -289,23 +289,17 @@ TEST_F(FileSave, FailedSaveLeavesTheExistingFileByteForByteAndSaysWhy) {
 }
 
 // Where the model's text says where the old content is, or that the file was written after
-// all, the message says so too, beside the window's short words.
+// all, the message shows it beside the window's short words; elsewhere the short words do.
 TEST(FileFailureText, KeepsTheWordsThatTellWhereTheDataIs) {
-    const FileError kept(FileError::Reason::DiskFull, "no room; the old content is in /a/m.G3D~", 0,
-                         "/a/m.G3D~");
-    const FileError written(FileError::Reason::Written, "the file is saved, but no flush");
-    const FileError full(FileError::Reason::DiskFull, "cannot write /a/m.G3D");
-    struct Case {
-        const FileError& error;
-        const char* headline;
-        const char* says; // nullptr: the window's words alone
-    };
-    for (const Case& c :
-         {Case{kept, "Could not save", "/a/m.G3D~"}, Case{written, "Saved", "no flush"},
-          Case{full, "Could not save", nullptr}}) {
-        const QString text = FileFailureText(::FileCommand::Save, QStringLiteral("m.G3D"), c.error);
-        EXPECT_TRUE(text.startsWith(QLatin1String(c.headline))) << text.toStdString();
-        EXPECT_EQ(text.contains(QString::fromStdString(c.error.what())), c.says != nullptr)
+    using Reason = FileError::Reason;
+    const std::pair<FileError, const char*> cases[] = {
+        {FileError(Reason::DiskFull, "old content kept in /a/m.G3D~", 0, "/a/m.G3D~"), "Could not"},
+        {FileError(Reason::Written, "the file is saved, but the folder is not flushed"), "Saved"},
+        {FileError(Reason::DiskFull, "cannot write /a/m.G3D"), nullptr}};
+    for (const auto& [error, headline] : cases) {
+        const QString text = FileFailureText(::FileCommand::Save, QStringLiteral("m"), error);
+        EXPECT_TRUE(text.startsWith(QLatin1String(headline != nullptr ? headline : "Could not")));
+        EXPECT_EQ(text.contains(QString::fromStdString(error.what())), headline != nullptr)
             << text.toStdString();
     }
 }

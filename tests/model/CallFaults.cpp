@@ -12,45 +12,46 @@
 
 namespace {
 
-long armedAt = 0;
-long counted = 0;
-CallFaults::Fault armedFault = CallFaults::Fault::Fail;
-int armedError = 0;
-const char* onlyName = nullptr;
-const char* failedName = "";
+// What Arm set, and the name of the call made to fail.
+struct {
+    long at = 0;
+    long counted = 0;
+    CallFaults::Fault fault = CallFaults::Fault::Fail;
+    int error = 0;
+    const char* only = nullptr;
+    const char* failed = "";
+} armed;
 
 // Whether the call named name is the one to fail; never returns at the one to end at.
 bool Faulted(const char* name) {
-    if (armedAt == 0 || (onlyName != nullptr && std::strcmp(name, onlyName) != 0) ||
-        ++counted != armedAt) {
+    if (armed.at == 0 || (armed.only != nullptr && std::strcmp(name, armed.only) != 0)) {
         return false;
     }
-    if (armedFault == CallFaults::Fault::Kill) {
+    ++armed.counted;
+    if (armed.counted < armed.at || (armed.counted > armed.at && armed.only == nullptr)) {
+        return false;
+    }
+    if (armed.fault == CallFaults::Fault::Kill) {
         _exit(CallFaults::kKilled);
     }
-    errno = armedError;
-    failedName = name;
+    errno = armed.error;
+    armed.failed = name;
     return true;
 }
 
 } // namespace
 
 void CallFaults::Arm(long k, Fault fault, int error, const char* only) {
-    armedAt = k;
-    counted = 0;
-    armedFault = fault;
-    armedError = error;
-    onlyName = only;
-    failedName = "";
+    armed = {k, 0, fault, error, only, ""};
 }
 
 long CallFaults::Disarm() {
-    armedAt = 0;
-    return counted;
+    armed.at = 0;
+    return armed.counted;
 }
 
 const char* CallFaults::Failed() {
-    return failedName;
+    return armed.failed;
 }
 
 // NOLINTBEGIN(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp,readability-identifier-naming)

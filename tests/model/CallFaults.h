@@ -11,7 +11,7 @@ enum class Fault { Fail, Kill };
 inline constexpr int kKilled = 77;
 
 // From now on the k-th call, counted from 1, fails with error or ends the process; with only set,
-// just the calls of that name count.
+// just the calls of that name count, and every one from the k-th on fails.
 void Arm(long k, Fault fault, int error, const char* only = nullptr);
 // Stops counting, and returns how many calls were counted.
 long Disarm();
