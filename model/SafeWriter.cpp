@@ -142,11 +142,11 @@ bool MayChangeFolder(const std::string& folder) {
 
 // The user's cache folder for this program's backups.
 std::string CacheFolder() {
-    const char* cache = std::getenv("XDG_CACHE_HOME"); // NOLINT(concurrency-mt-unsafe)
+    const char* cache = std::getenv("XDG_CACHE_HOME");
     if (cache != nullptr && cache[0] == '/') {
         return std::string(cache) + "/tessaly";
     }
-    const char* home = std::getenv("HOME"); // NOLINT(concurrency-mt-unsafe)
+    const char* home = std::getenv("HOME");
     if (home == nullptr || home[0] == '\0') {
         throw FileError(Reason::Other, "no folder for a backup: HOME is not set");
     }

@@ -54,7 +54,7 @@ const char* CallFaults::Failed() {
     return armed.failed;
 }
 
-// NOLINTBEGIN(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp,readability-identifier-naming)
+// NOLINTBEGIN(bugprone-reserved-identifier): the names the linker looks for
 #define TESSALY_WRAP(result, name, params, args)                                                   \
     extern "C" result __real_##name params;                                                        \
     extern "C" result __wrap_##name params {                                                       \
@@ -93,4 +93,4 @@ extern "C" int __wrap_close(int fd) {
     const int closed = __real_close(fd);
     return faulted ? -1 : closed;
 }
-// NOLINTEND(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp,readability-identifier-naming)
+// NOLINTEND(bugprone-reserved-identifier)
