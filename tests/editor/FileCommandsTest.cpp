@@ -432,3 +432,49 @@ TEST_F(FileOpen, EveryExampleModelOpensWithAllItsPointsAndSavesBackTheSameBytes)
     EXPECT_TRUE(msgBox.messages.empty());
     EXPECT_GE(opened, 3);
 }
+
+#include "QtMsgBox.h"
+
+#include <QMessageBox>
+
+// Drives the real message box: the file's name and a line of it carry markup that rich text would
+// show as a heading and a live link.
+TEST_F(FileOpen, MessagesShowTheFilesNameAndTextAsPlainText) {
+    const QString link = QStringLiteral("<a href=\"https://example.org\">Repair</a>");
+    const QString opened = File("<h1>model.G3D");
+    WriteFile(opened, "G3DModel\r\nm\r\n1,2,3\r\n" + link.toUtf8() + ",1,2\r\n");
+    const QString saved = File("<b>missing/model.G3D");
+    const struct {
+        QAction* command;
+        QString chosen;
+        QStringList says;
+    } cases[] = {
+        {form->mnuOpen, opened, {QDir::toNativeSeparators(opened), link}},
+        {form->mnuSave, saved, {QDir::toNativeSeparators(saved)}},
+        {form->mnuAbout, QString(), {}},
+    };
+    QtMsgBox real(form.get());
+    MsgBox::Install(&real);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command->text().toStdString());
+        nextChoice = c.chosen;
+        QString text;
+        Qt::TextFormat format = Qt::AutoText;
+        QTimer poll; // closes the box once its own event loop runs
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                text = box->text();
+                format = box->textFormat();
+                box->accept();
+            }
+        });
+        poll.start(10);
+        c.command->trigger();
+        EXPECT_EQ(format, Qt::PlainText);
+        EXPECT_FALSE(text.isEmpty());
+        for (const QString& part : c.says) {
+            EXPECT_TRUE(text.contains(part)) << text.toStdString();
+        }
+    }
+    MsgBox::Install(&msgBox);
+}
