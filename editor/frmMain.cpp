@@ -9,6 +9,7 @@
 #include "MsgBox.h"
 #include "PictureBox.h"
 #include "SkipOnError.h"
+#include "TextBox.h"
 #include "ViewRedraw.h"
 #include "frmMainLayout.h"
 #include "mObj.h"
@@ -17,7 +18,6 @@
 #include <QFile>
 #include <QIcon>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
 
 #include <algorithm>

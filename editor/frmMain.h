@@ -5,6 +5,7 @@
 
 #include "CommonDialog.h"
 #include "FileFailure.h"
+#include "TextBox.h"
 #include "ViewRedraw.h"
 
 #include <QMainWindow>
@@ -19,7 +20,6 @@ class QAction;
 class QCheckBox;
 class QFrame;
 class QLabel;
-class QLineEdit;
 class QMenu;
 class QPushButton;
 class QToolButton;
@@ -34,20 +34,20 @@ public:
     QCheckBox* chkLeft = nullptr;
     QCheckBox* chkPres = nullptr;
     QCheckBox* chkTop = nullptr;
-    QLineEdit* txtSelectedObj = nullptr;
+    TextBox* txtSelectedObj = nullptr;
     QToolButton* cmdArrow = nullptr;
     QToolButton* cmdDelete = nullptr;
     QToolButton* cmdAdd = nullptr;
     QToolButton* cmdRotate = nullptr;
     QToolButton* cmdMove = nullptr;
     QToolButton* cmdResize = nullptr;
-    QLineEdit* txtX = nullptr;
-    QLineEdit* txtY = nullptr;
-    QLineEdit* txtZ = nullptr;
+    TextBox* txtX = nullptr;
+    TextBox* txtY = nullptr;
+    TextBox* txtZ = nullptr;
     QPushButton* cmdSet = nullptr;
-    QLineEdit* txtCx = nullptr;
-    QLineEdit* txtCy = nullptr;
-    QLineEdit* txtCz = nullptr;
+    TextBox* txtCx = nullptr;
+    TextBox* txtCy = nullptr;
+    TextBox* txtCz = nullptr;
     QPushButton* cmdSetC = nullptr;
     QLabel* mousePos = nullptr;
     PictureBox* pic = nullptr;

@@ -5,16 +5,17 @@
 
 #include "CaptionLabel.h"
 #include "PictureBox.h"
+#include "TextBox.h"
 #include "frmMain.h"
 
 #include <QCheckBox>
 #include <QFont>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QIcon>
 #include <QKeySequence>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QToolButton>
@@ -27,7 +28,8 @@ namespace {
 
 // Number: a compact font that shows a number of up to six characters whole in its narrow box.
 // Fitted: the platform's font, narrowed where the button's text would touch its edges.
-enum class Font { Standard, Verdana, VerdanaBold, Number, Fitted };
+// Line: the platform's font, smaller where its line would be taller than the box.
+enum class Font { Standard, Verdana, VerdanaBold, Number, Fitted, Line };
 
 constexpr const char* kFontFamily = "Verdana";
 constexpr double kFontPoints = 8.25;
@@ -61,18 +63,12 @@ struct Control {
 
 // The widest numbers of up to six characters a number box must show whole.
 constexpr const char* kWidestNumbers[] = {"-888.8", "-8E+08", "888888"};
-// A line edit keeps this many pixels free on each side of its text, frame or not.
-constexpr int kLineEditInnerMargin = 2;
-// The number boxes' flat border, one pixel wide.
-constexpr int kNumberBorder = 1;
-constexpr const char* kNumberBoxStyle =
-    "QLineEdit { border: 1px solid palette(mid); padding: 0px; }";
 // A button's text keeps at least this many pixels from each of its edges.
 constexpr int kButtonTextMargin = 4;
 constexpr double kPointStep = 0.5;
-// The tallest text a number box holds without clipping, and the smallest still readable.
+// The tallest text a number box holds without clipping, and the smallest text still readable.
 constexpr int kNumberPixelsMax = 15;
-constexpr int kNumberPixelsMin = 6;
+constexpr int kPixelsMin = 6;
 
 QFont VerdanaFont(bool bold) {
     QFont verdana(QString::fromLatin1(kFontFamily));
@@ -81,26 +77,38 @@ QFont VerdanaFont(bool bold) {
     return verdana;
 }
 
-bool NumbersFit(const QFont& font, int room) {
-    const QFontMetrics metrics(font);
-    return std::all_of(std::begin(kWidestNumbers), std::end(kWidestNumbers), [&](const char* n) {
-        return metrics.horizontalAdvance(QString::fromLatin1(n)) <= room;
-    });
+bool LineFits(const QFont& font, QSize room) {
+    return QFontMetrics(font).height() <= room.height();
 }
 
-// A flat box with a thin border and no inner margins, and the largest font, narrowed, in which
-// the widest numbers fit.
-void FitNumbers(QLineEdit* box) {
-    box->setFrame(false);
-    box->setStyleSheet(QString::fromLatin1(kNumberBoxStyle));
-    box->setTextMargins(0, 0, 0, 0);
-    const int room = box->width() - 2 * (kLineEditInnerMargin + kNumberBorder);
+bool NumbersFit(const QFont& font, QSize room) {
+    const QFontMetrics metrics(font);
+    return LineFits(font, room) &&
+           std::all_of(std::begin(kWidestNumbers), std::end(kWidestNumbers), [&](const char* n) {
+               return metrics.horizontalAdvance(QString::fromLatin1(n)) <= room.width();
+           });
+}
+
+// The largest font, narrowed, in which the widest numbers fit.
+void FitNumbers(TextBox* box) {
+    const QSize room = box->Room();
     QFont font = box->font();
     font.setStretch(QFont::SemiCondensed);
     int pixels = kNumberPixelsMax;
     font.setPixelSize(pixels);
-    while (pixels > kNumberPixelsMin && !NumbersFit(font, room)) {
+    while (pixels > kPixelsMin && !NumbersFit(font, room)) {
         font.setPixelSize(--pixels);
+    }
+    box->setFont(font);
+}
+
+// The platform's font, or a smaller one where its line is taller than the box.
+void FitLine(TextBox* box) {
+    const QSize room = box->Room();
+    QFont font = box->font();
+    for (int pixels = QFontInfo(font).pixelSize(); pixels > kPixelsMin && !LineFits(font, room);
+         --pixels) {
+        font.setPixelSize(pixels - 1);
     }
     box->setFont(font);
 }
@@ -132,7 +140,10 @@ void ApplyFont(QWidget* widget, Font font) {
         widget->setFont(VerdanaFont(font == Font::VerdanaBold));
         break;
     case Font::Number:
-        FitNumbers(qobject_cast<QLineEdit*>(widget));
+        FitNumbers(qobject_cast<TextBox*>(widget));
+        break;
+    case Font::Line:
+        FitLine(qobject_cast<TextBox*>(widget));
         break;
     case Font::Fitted:
         FitButtonText(qobject_cast<QPushButton*>(widget));
@@ -230,7 +241,8 @@ const Control kControls[] = {
     {.make = kMake<&frmMain::txtSelectedObj>,
      .name = "txtSelectedObj",
      .at = {16, 110, 65, 19},
-     .text = "Point"},
+     .text = "Point",
+     .font = Font::Line},
     {.make = kMake<&frmMain::cmdArrow>,
      .name = "cmdArrow",
      .at = {16, 136, 33, 33},

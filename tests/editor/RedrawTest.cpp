@@ -1,11 +1,14 @@
 // The full redraw: what it clears, which views it draws, where the model lands in their pixels
 // and the centre it writes into the boxes.
+#include "BoxNumber.h"
 #include "EditingFixture.h"
 
 #include <QApplication>
 #include <QFont>
 #include <QFontMetrics>
+#include <QImage>
 #include <QTest>
+#include <QToolButton>
 
 using Redraw = EditingFixture;
 
@@ -183,4 +186,78 @@ TEST_F(Redraw, F5Key_RunsTheRefresh) {
 
     EXPECT_EQ(form->txtCx->text(), QStringLiteral("200"));
     EXPECT_TRUE(HasColour(form->pic, 125, 100, kGreen));
+}
+
+namespace {
+
+// A character cut by the inner edge of a box's frame reaches that edge; one drawn whole keeps a
+// pixel of background between itself and the frame, and so does the caret.
+testing::AssertionResult DrawsClearOfTheFrame(QLineEdit* box) {
+    const QImage image = box->grab().toImage();
+    const QRgb background = box->palette().color(QPalette::Base).rgb();
+    QRect inside; // the frame holds the background
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            inside |= image.pixel(x, y) == background ? QRect(x, y, 1, 1) : QRect();
+        }
+    }
+    QRect drawn;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            drawn |= image.pixel(x, y) != background ? QRect(x, y, 1, 1) : QRect();
+        }
+    }
+    if (!drawn.isEmpty() && inside.adjusted(1, 1, -1, -1).contains(drawn)) {
+        return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure()
+           << "drawn " << drawn.x() << "," << drawn.y() << " " << drawn.width() << "x"
+           << drawn.height() << " inside " << inside.x() << "," << inside.y() << " "
+           << inside.width() << "x" << inside.height();
+}
+
+} // namespace
+
+TEST_F(Redraw, Boxes_ShowOnlyWholeCharacters_WithTheFocusAndWithout_AndKeepTheirText) {
+    const QFont standard = QApplication::font();
+    for (const int points : {0, 14}) { // the platform's font, then a large one
+        SCOPED_TRACE(testing::Message() << "application font " << points << " pt");
+        QFont font = standard;
+        if (points > 0) {
+            font.setPointSize(points);
+        }
+        QApplication::setFont(font);
+        form = std::make_unique<frmMain>();
+        form->show();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        // Each box with a short text and a long one: six number boxes with two numbers each, the
+        // tool box with the shortest and the longest tool name.
+        std::vector<std::pair<QLineEdit*, std::function<void()>>> cases;
+        for (QLineEdit* box :
+             {form->txtX, form->txtY, form->txtZ, form->txtCx, form->txtCy, form->txtCz}) {
+            for (const float value : {226.5f, -0.8786434f}) {
+                cases.emplace_back(box, [box, value] { BoxNumber::ShowNumber(box, value); });
+            }
+        }
+        for (QToolButton* tool : {form->cmdAdd, form->cmdRotate}) {
+            cases.emplace_back(form->txtSelectedObj, [tool] { tool->click(); });
+        }
+        for (const auto& [box, show] : cases) {
+            show();
+            SCOPED_TRACE(box->objectName().toStdString() + " " + box->text().toStdString());
+            const QString text = box->text();
+            const QString tip = box->toolTip();
+            form->pic->setFocus(); // not focused; then focused with the caret at each end
+            EXPECT_TRUE(DrawsClearOfTheFrame(box));
+            box->setFocus();
+            for (const qsizetype caret : {qsizetype{0}, text.size()}) {
+                box->setCursorPosition(static_cast<int>(caret));
+                EXPECT_TRUE(DrawsClearOfTheFrame(box)) << "caret at " << caret;
+            }
+            EXPECT_EQ(box->text(), text);
+            EXPECT_EQ(box->toolTip(), tip);
+        }
+    }
+    QApplication::setFont(standard);
 }
