@@ -2,6 +2,7 @@
 #include "ModelChecks.h"
 #include "WindowFixture.h"
 
+#include <QAccessible>
 #include <QFont>
 #include <QPalette>
 #include <QStringList>
@@ -115,4 +116,47 @@ TEST_F(Startup, F5OnAnEmptyModel_ClearsAndWritesTheCentre) {
     EXPECT_EQ(form->txtCx->text(), QStringLiteral("226.5"));
     EXPECT_EQ(form->txtCy->text(), QStringLiteral("170.5"));
     EXPECT_EQ(form->txtCz->text(), QStringLiteral("113.25"));
+}
+
+TEST_F(Startup, EveryControlHasANameAssistiveTechnologyReads_AndItsTooltipAsDescription) {
+    form->mnuRefresh->trigger(); // the centre boxes get their numbers, and tooltips with them
+    const struct {
+        const char* control;
+        const char* name;
+    } names[] = {
+        {"cmdArrow", "Select"},
+        {"cmdAdd", "Add"},
+        {"cmdDelete", "Erase"},
+        {"cmdMove", "Move"},
+        {"cmdRotate", "Rotate Object"},
+        {"cmdResize", "Resize"},
+        {"txtX", "Point x"},
+        {"txtY", "Point y"},
+        {"txtZ", "Point z"},
+        {"txtCx", "Centre x"},
+        {"txtCy", "Centre y"},
+        {"txtCz", "Centre z"},
+        {"pic", "Front view"},
+        {"picLeft", "Left view"},
+        {"picTop", "Top view"},
+        {"picPresp", "Perspective view"},
+        {"mousePos", "Pointer position"},
+    };
+    for (const auto& n : names) {
+        SCOPED_TRACE(n.control);
+        auto* widget = form->findChild<QWidget*>(QString::fromLatin1(n.control));
+        ASSERT_NE(widget, nullptr);
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(widget);
+        ASSERT_NE(spoken, nullptr);
+        EXPECT_EQ(spoken->text(QAccessible::Name), QString::fromLatin1(n.name));
+        EXPECT_EQ(spoken->text(QAccessible::Description), widget->toolTip());
+    }
+    EXPECT_FALSE(form->txtCx->toolTip().isEmpty());
+    for (QWidget* widget : form->findChildren<QWidget*>()) {
+        if ((widget->focusPolicy() & Qt::TabFocus) != 0) {
+            EXPECT_FALSE(
+                QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).isEmpty())
+                << widget->objectName().toStdString();
+        }
+    }
 }
