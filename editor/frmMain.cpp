@@ -390,9 +390,9 @@ void frmMain::ShowFileFailure(FileCommand command, const QString& file,
 
 // The file is read into a model of its own first: a failed Open keeps the model, its name, the
 // selection and the views exactly as they were, so a later Save cannot write a partial model
-// over the user's file. That model is centred at the origin, so the offsets are kept exactly as
-// the file has them, and then moved to the window's centre, which keeps them: Open then Save
-// writes back the numbers it read.
+// over the user's file. That model is centred at the origin, so each offset is the number read,
+// not rounded through a position, and then moved to the window's centre, which keeps offsets: a
+// file Tessaly saved comes back byte for byte from Open then Save.
 void frmMain::mnuOpen_Click() {
     const std::optional<QString> name = AskFileName(CommonDialog::Mode::Open);
     if (!name) {

@@ -65,26 +65,48 @@ std::size_t Utf8Length(std::string_view text) {
     return 0;
 }
 
+// Whether the well-formed character at the start of text, length bytes long, is one that shows
+// nothing itself but changes what is around it: a C1 control, or a mark of writing direction
+// that could turn the rest of a message around.
+bool Invisible(std::string_view text, std::size_t length) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned>(text[i]) & 0xFFU; };
+    if (length == 2) {
+        return byte(0) == 0xC2 && byte(1) < 0xA0; // U+0080 to U+009F
+    }
+    if (length != 3 || byte(0) != 0xE2) {
+        return false;
+    }
+    const unsigned low = (byte(1) & 0x3FU) << 6U | (byte(2) & 0x3FU); // U+2000 + low
+    return low == 0x0E || low == 0x0F || (low >= 0x2A && low <= 0x2E) ||
+           (low >= 0x66 && low <= 0x69);
+}
+
 // Text of the file as a message quotes it: short, with every byte that is not printable text
 // written as \xNN, so that a file that is no text at all still shows what it holds.
+std::string Escaped(char byte) {
+    std::array<char, sizeof "\\xFF"> escaped{};
+    std::snprintf(escaped.data(), escaped.size(), "\\x%02X", static_cast<unsigned char>(byte));
+    return escaped.data();
+}
+
 std::string Quoted(std::string_view text) {
     std::string quoted = "'";
     std::size_t shown = 0;
     while (shown < text.size()) {
         const auto byte = static_cast<unsigned char>(text[shown]);
         const std::size_t length = byte < 0x80 ? 1 : Utf8Length(text.substr(shown));
-        if (shown + std::max<std::size_t>(length, 1) > kQuotedLength) {
+        const std::size_t step = std::max<std::size_t>(length, 1);
+        if (shown + step > kQuotedLength) {
             break;
         }
-        if (byte < 0x20 || byte == 0x7F || length == 0) {
-            std::array<char, sizeof "\\xFF"> escaped{};
-            std::snprintf(escaped.data(), escaped.size(), "\\x%02X", byte);
-            quoted += escaped.data();
-            ++shown;
-        } else {
+        if (byte >= 0x20 && byte != 0x7F && length > 0 && !Invisible(text.substr(shown), length)) {
             quoted.append(text.substr(shown, length));
-            shown += length;
+        } else {
+            for (const char hidden : text.substr(shown, step)) {
+                quoted += Escaped(hidden);
+            }
         }
+        shown += step;
     }
     return quoted + (shown < text.size() ? "...'" : "'");
 }

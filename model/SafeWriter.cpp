@@ -18,6 +18,7 @@
 #include <utility>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,14 +52,17 @@ std::string NameOf(const std::string& path) {
     return std::filesystem::path(path).filename().string();
 }
 
-// name and suffix as one name that a folder can hold.
-std::string WithSuffix(const std::string& name, std::string_view suffix) {
+// name and suffix as one name that a folder can hold; a name too long keeps its start, or with
+// keepEnd its end, and a hash of the whole.
+std::string WithSuffix(const std::string& name, std::string_view suffix, bool keepEnd = false) {
     if (name.size() + suffix.size() <= NAME_MAX) {
         return name + std::string(suffix);
     }
     std::array<char, kHashLength + 1> hash{};
     std::snprintf(hash.data(), hash.size(), "-%016zx", std::hash<std::string>{}(name));
-    return name.substr(0, NAME_MAX - suffix.size() - kHashLength) + hash.data() +
+    const std::size_t kept = NAME_MAX - suffix.size() - kHashLength;
+    return (keepEnd ? hash.data() + name.substr(name.size() - kept)
+                    : name.substr(0, kept) + hash.data()) +
            std::string(suffix);
 }
 
@@ -153,15 +157,20 @@ std::string CacheFolder() {
     return std::string(home) + "/.cache/tessaly";
 }
 
-// The folder of file and the one above it, made for the user alone where they are missing.
-void MakeFoldersFor(const std::string& file) {
+// The folder of file and the one above it, made for the user alone where they are missing;
+// true when one was made.
+bool MakeFoldersFor(const std::string& file) {
     const std::string folder = FolderOf(file);
+    bool made = false;
     for (const std::string& step : {FolderOf(folder), folder}) {
-        if (mkdir(step.c_str(), S_IRWXU) != 0 && errno != EEXIST) {
+        if (mkdir(step.c_str(), S_IRWXU) == 0) {
+            made = true;
+        } else if (errno != EEXIST) {
             const int error = errno;
             throw FileError::FromErrno(error, "cannot make the folder " + step + " for a backup");
         }
     }
+    return made;
 }
 
 // Writes all of bytes at offset, past interruptions and short writes; false with errno set on
@@ -199,12 +208,20 @@ bool CopyContent(int from, int to) noexcept {
     }
 }
 
-// Makes a rename or a new name in folder durable. A folder that cannot be opened or flushed
-// (EACCES, EINVAL) leaves nothing more to do.
-bool SyncFolder(const std::string& folder) {
+// Makes a rename or a new name in folder durable. A folder that may not be read is flushed with
+// the whole file system of file, a file in it, or with every file system when file is -1; one
+// whose file system has nothing to flush for folders (EINVAL) needs nothing more.
+bool SyncFolder(const std::string& folder, int file) {
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        return errno == EACCES;
+        if (errno != EACCES) {
+            return false;
+        }
+        if (file < 0) {
+            sync();
+            return true;
+        }
+        return syncfs(file) == 0;
     }
     const bool synced = fsync(fd) == 0 || errno == EINVAL;
     const int error = errno;
@@ -251,10 +268,17 @@ std::string SafeWriter::BackupName(const std::string& target, bool besideTheFile
     if (besideTheFile) {
         return FolderOf(target) + "/" + WithSuffix(NameOf(target), kBackupSuffix);
     }
-    std::error_code ignored;
-    std::string whole = std::filesystem::absolute(target, ignored).lexically_normal().string();
-    std::replace(whole.begin(), whole.end(), '/', '!');
-    return CacheFolder() + "/" + WithSuffix(whole, kBackupSuffix);
+    // The folder as the system finds it, so that two names of one file give one backup.
+    std::error_code unresolved;
+    std::filesystem::path folder = std::filesystem::canonical(FolderOf(target), unresolved);
+    if (unresolved) {
+        folder = std::filesystem::absolute(FolderOf(target), unresolved);
+    }
+    std::string flat; // "!" doubled, so that no two paths give one name
+    for (const char c : (folder / NameOf(target)).string()) {
+        flat += c == '/' ? "!" : c == '!' ? "!!" : std::string(1, c);
+    }
+    return CacheFolder() + "/" + WithSuffix(flat, kBackupSuffix, true);
 }
 
 void SafeWriter::BeginReplacement(const struct stat& existing) {
@@ -283,13 +307,13 @@ void SafeWriter::BeginReplacement(const struct stat& existing) {
 void SafeWriter::BeginInPlace(bool backupBeside) {
     inPlace_ = true;
     backup_ = BackupName(target_, backupBeside);
-    if (!backupBeside) {
-        MakeFoldersFor(backup_);
-    }
+    // A folder made for the backup is on the disk only once its parent is flushed too.
+    flushAll_ = !backupBeside && MakeFoldersFor(backup_);
     out_ = open(target_.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK);
     if (out_ < 0) {
         Fail(errno, "cannot open");
     }
+    Lock(out_);
     MakeBackup();
     rewriting_ = true;
     if (ftruncate(out_, 0) != 0) {
@@ -308,22 +332,54 @@ void SafeWriter::MakeBackup() {
     if (backupFd_ < 0) {
         Fail(errno, "cannot make a backup of");
     }
-    if (!CopyContent(out_, backupFd_) || fsync(backupFd_) != 0 || !SyncFolder(FolderOf(backup_))) {
+    const auto durable = [this] {
+        return flushAll_ ? syncfs(backupFd_) == 0 : SyncFolder(FolderOf(backup_), backupFd_);
+    };
+    if (!CopyContent(out_, backupFd_) || fsync(backupFd_) != 0 || !durable()) {
         Fail(errno, "cannot make a backup of");
     }
 }
 
-// The name is this save's alone from here on: whatever an interrupted save of the same target
-// left under it goes first.
 void SafeWriter::CreateTemporary(mode_t mode) {
-    if (unlink(temporary_.c_str()) != 0 && errno != ENOENT) {
-        Fail(errno, "cannot remove an earlier temporary file beside");
-    }
+    RemoveLeftover();
     out_ = open(temporary_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
     if (out_ < 0) {
         const int error = errno;
         temporary_.clear();
         Fail(error, "cannot create a file in the folder of");
+    }
+    Lock(out_);
+}
+
+// What an interrupted save of the same target left under the temporary name goes first; a file
+// that another save still holds is left to it.
+void SafeWriter::RemoveLeftover() {
+    const int fd = open(temporary_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0 && errno == ENOENT) {
+        return;
+    }
+    // One that cannot be opened, being another user's or a link, is removed all the same.
+    if (fd < 0 && errno != EACCES && errno != ELOOP) {
+        Fail(errno, "cannot remove an earlier temporary file beside");
+    }
+    const bool held = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    if (fd >= 0) {
+        close(fd);
+    }
+    if (held) {
+        temporary_.clear(); // the other save's
+        Fail(EWOULDBLOCK, "another save is writing");
+    }
+    if (unlink(temporary_.c_str()) != 0 && errno != ENOENT) {
+        Fail(errno, "cannot remove an earlier temporary file beside");
+    }
+}
+
+// Another save of the same target, here or in another editor, waits for none: it fails instead
+// of taking the file this one is writing.
+void SafeWriter::Lock(int fd) {
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        Fail(errno, errno == EWOULDBLOCK ? "another save is writing" : "cannot lock");
     }
 }
 
@@ -359,7 +415,7 @@ void SafeWriter::Commit() {
         Fail(errno, "could not replace");
     }
     finished_ = true;
-    if (!SyncFolder(folder_)) {
+    if (!SyncFolder(folder_, -1)) {
         const int error = errno;
         throw WrittenBut(error, "the folder it is in could not be flushed to the disk: " + folder_);
     }

@@ -20,11 +20,14 @@
 // place: its old content is first copied to a
 // backup (see BackupName) and flushed to the disk, then the target is rewritten and flushed, and
 // only then is the backup removed. A crash on this path leaves the target old or new, or the whole
-// old content in the backup; a failure puts the old content back from it.
+// old content in the backup; a failure puts the old content back from it, and where even that
+// fails, the backup stays and the error names it.
 //
-// Without a successful Commit the target keeps its old content and what this writer made is
-// removed. Every failure is a FileError; one whose reason is Written says that the new content
-// is in place and what could not be finished.
+// Without a successful Commit the target keeps its old content, but for that last case, and the
+// files this writer made are removed (a folder it made for a backup stays). A second save of the
+// same target while one is writing fails rather than take its file. Every failure is a FileError;
+// one whose reason is Written says that the new content is in place and what could not be
+// finished.
 class SafeWriter {
 public:
     explicit SafeWriter(const std::string& target);
@@ -38,8 +41,9 @@ public:
 
     // Where a rewrite in place keeps the old content of target (the file itself, past any
     // links): "<name>~" beside it, or, where its folder may not be written, in the user's cache
-    // folder under the file's whole path with every "/" made a "!". Never longer than a name
-    // may be: an over-long name is shortened and made unique by a hash of the whole.
+    // folder under the file's whole path with every "/" made a "!" (and every "!" doubled).
+    // Never longer than a name may be: an over-long name keeps its start, or in the cache its
+    // end, and a hash of the whole.
     static std::string BackupName(const std::string& target, bool besideTheFile);
 
 private:
@@ -49,6 +53,8 @@ private:
     void FinishInPlace();
     // A fresh file of the given permissions at temporary_, replacing what an earlier save left.
     void CreateTemporary(mode_t mode);
+    void RemoveLeftover();
+    void Lock(int fd);
     void Flush();
     // Abandons the save and throws the FileError for a failed call.
     // what is a plain literal, so that building the message cannot change errno before it is read.
@@ -72,4 +78,6 @@ private:
     // The target's old content is gone from it and must be put back on failure.
     bool rewriting_ = false;
     bool finished_ = false;
+    // The backup's folder was made for it: the whole file system is flushed to keep its name.
+    bool flushAll_ = false;
 };

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -72,6 +73,7 @@ TESSALY_WRAP(int, fsync, (int fd), (fd))
 TESSALY_WRAP(int, ftruncate, (int fd, off_t n), (fd, n))
 TESSALY_WRAP(int, fchown, (int fd, uid_t u, gid_t g), (fd, u, g))
 TESSALY_WRAP(int, fchmod, (int fd, mode_t m), (fd, m))
+TESSALY_WRAP(int, flock, (int fd, int op), (fd, op))
 TESSALY_WRAP(int, rename, (const char* from, const char* to), (from, to))
 TESSALY_WRAP(int, unlink, (const char* p), (p))
 

@@ -350,6 +350,7 @@ TEST_F(G3dFile, LoadFileEx_BadPointLine_SaysWhichLineAndWhatIsWrongWithIt) {
         // Bytes that are not text, as in an image opened by mistake, are shown as such.
         {"1,2,\x89PNG\xC3\x28\xE2\x82", "line 5: '\\x89PNG\\xC3(\\xE2\\x82' is not"},
         {"1,2,\xC0\xAF\xED\xA0\x80\xE2\x82\xAC", "'\\xC0\\xAF\\xED\\xA0\\x80\xE2\x82\xAC'"},
+        {"1,\xC2\x85\xE2\x80\xAEx\xE2\x80\x93,3", "'\\xC2\\x85\\xE2\\x80\\xAEx\xE2\x80\x93'"},
         {"1,2," + std::string(39, 'e') + "\xC3\xA9", "line 5: '" + std::string(39, 'e') + "...'"},
     };
     for (const auto& [line, says] : cases) {
@@ -646,6 +647,24 @@ TEST_F(G3dFile, SaveFile_HardLinkedFileRefusingEvenItsOldContent_KeepsTheBackupA
     };
     EXPECT_EQ(InChild([] { return true; }, save), 0);
     EXPECT_EQ(ReadBytes(backup), kOldFile);
+}
+
+// A second save of a file while one is writing it fails, and takes nothing from the first.
+TEST_F(G3dFile, SaveFile_WhileAnotherSaveWritesTheFile_FailsLeavingItToTheFirst) {
+    for (const bool hardLinked : {false, true}) {
+        SCOPED_TRACE(hardLinked ? "rewritten in place" : "replaced");
+        const std::string file = Write(kOldFile, "m.G3D");
+        if (hardLinked) {
+            fs::create_hard_link(file, folder.file("second.G3D"));
+        }
+        SafeWriter first(file);
+        first.WriteLine("first");
+        EXPECT_THROW(Existing().SaveFile(file), FileError);
+        first.Commit();
+        EXPECT_EQ(ReadBytes(file), "first\r\n");
+        fs::remove(folder.file("second.G3D"));
+        EXPECT_EQ(folder.names(), std::vector<std::string>{"m.G3D"});
+    }
 }
 
 // ---- a fault at every file-system call of a save ----
