@@ -139,20 +139,25 @@ int ScrollToShowTheEnd(QLineEdit* box) {
     return QFontMetrics(box->font()).horizontalAdvance(box->text()) - (end - start);
 }
 
+// A new window, shown and active, in the standard font or at points when that is not 0.
+bool ShowInFont(std::unique_ptr<frmMain>& form, QFont font, int points) {
+    if (points > 0) {
+        font.setPointSize(points);
+    }
+    QApplication::setFont(font);
+    form = std::make_unique<frmMain>();
+    form->show();
+    form->activateWindow();
+    return QTest::qWaitForWindowActive(form.get());
+}
+
 } // namespace
 
 TEST_F(Redraw, NumberBoxes_ShowSixCharactersWholeLongerNumbersFromTheirStart_AllInTheTooltip) {
     const QFont standard = QApplication::font();
     for (const int points : {0, 14}) { // the platform's font, then a large one
         SCOPED_TRACE(testing::Message() << "application font " << points << " pt");
-        QFont font = standard;
-        if (points > 0) {
-            font.setPointSize(points);
-        }
-        QApplication::setFont(font);
-        form = std::make_unique<frmMain>();
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        ASSERT_TRUE(ShowInFont(form, standard, points));
         Obj() = c3dObj();
         Obj().SetCxyz(226.5f, -113.5f, 1e7f);
         Obj().AddPoint(226.5f - 113.2f, -113.5f + 170.5f, 2e7f); // offsets -113.2, 170.5, 1E+07
@@ -222,15 +227,7 @@ TEST_F(Redraw, Boxes_ShowOnlyWholeCharacters_WithTheFocusAndWithout_AndKeepTheir
     const QFont standard = QApplication::font();
     for (const int points : {0, 14}) { // the platform's font, then a large one
         SCOPED_TRACE(testing::Message() << "application font " << points << " pt");
-        QFont font = standard;
-        if (points > 0) {
-            font.setPointSize(points);
-        }
-        QApplication::setFont(font);
-        form = std::make_unique<frmMain>();
-        form->show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        ASSERT_TRUE(ShowInFont(form, standard, points));
         // Each box with a short text and a long one: six number boxes with two numbers each, the
         // tool box with the shortest and the longest tool name.
         std::vector<std::pair<QLineEdit*, std::function<void()>>> cases;
