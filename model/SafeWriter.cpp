@@ -242,7 +242,9 @@ SafeWriter::SafeWriter(const std::string& target) {
     Target resolved = Resolve(target);
     target_ = std::move(resolved.path);
     folder_ = FolderOf(target_);
-    temporary_ = folder_ + "/" + WithSuffix("." + NameOf(target_), kTemporarySuffix);
+    std::string hidden(1, '.');
+    hidden += NameOf(target_);
+    temporary_ = folder_ + "/" + WithSuffix(hidden, kTemporarySuffix);
     if (!resolved.status) {
         CreateTemporary(kNewFileMode);
         return;
