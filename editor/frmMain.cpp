@@ -19,6 +19,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
+#include <QToolButton>
 
 #include <algorithm>
 #include <iterator>
@@ -188,6 +189,7 @@ void frmMain::SetTool(bool resize, bool add, bool del, bool move, bool rotate, b
     bSelect = select;
 }
 
+// The tool box shows the tool's name as its button is read aloud, both from the layout's table.
 void frmMain::chooseTool(const QString& text, bool resize, bool add, bool del, bool move,
                          bool rotate, bool select) {
     txtSelectedObj->setText(text);
@@ -196,22 +198,22 @@ void frmMain::chooseTool(const QString& text, bool resize, bool add, bool del, b
 }
 
 void frmMain::cmdArrow_Click() {
-    chooseTool(QStringLiteral("Select"), false, false, false, false, false, true);
+    chooseTool(cmdArrow->accessibleName(), false, false, false, false, false, true);
 }
 void frmMain::cmdAdd_Click() {
-    chooseTool(QStringLiteral("Add"), false, true, false, false, false, false);
+    chooseTool(cmdAdd->accessibleName(), false, true, false, false, false, false);
 }
 void frmMain::cmdDelete_Click() {
-    chooseTool(QStringLiteral("Erase"), false, false, true, false, false, false);
+    chooseTool(cmdDelete->accessibleName(), false, false, true, false, false, false);
 }
 void frmMain::cmdMove_Click() {
-    chooseTool(QStringLiteral("Move"), false, false, false, true, false, false);
+    chooseTool(cmdMove->accessibleName(), false, false, false, true, false, false);
 }
 void frmMain::cmdRotate_Click() {
-    chooseTool(QStringLiteral("Rotate Object"), false, false, false, false, true, false);
+    chooseTool(cmdRotate->accessibleName(), false, false, false, false, true, false);
 }
 void frmMain::cmdResize_Click() {
-    chooseTool(QStringLiteral("Resize"), true, false, false, false, false, false);
+    chooseTool(cmdResize->accessibleName(), true, false, false, false, false, false);
 }
 
 void frmMain::pic_MouseDown(int16_t Button, int16_t /*Shift*/, float X, float Y) {

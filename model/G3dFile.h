@@ -24,8 +24,9 @@ inline constexpr std::size_t kMaxPointLine = 2048;
 // header shows " Invalid File ", changes nothing and gives false.
 [[nodiscard]] bool Load(c3dObj& obj, const std::string& fileName);
 
-// Writes obj as a G3D file; the file it replaces keeps its old content if the save fails. See
-// SafeWriter for links and hard links.
+// Writes obj as a G3D file; the file it replaces keeps its old content if the save fails, or,
+// where even putting it back fails, the error names the backup that holds it. See SafeWriter for
+// links, hard links and files rewritten in place.
 void Save(const c3dObj& obj, const std::string& fileName);
 
 } // namespace G3dFile

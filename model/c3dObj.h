@@ -66,7 +66,8 @@ public:
     // Appends the points of a G3D file, each as it is read, and replaces ObjName. A load that
     // fails part-way keeps the points read before the line at fault.
     void LoadFileEx(const std::string& FileName);
-    // Writes the model as a G3D file, through any links; a failed save leaves the old content.
+    // Writes the model as a G3D file, through any links; a failed save leaves the old content,
+    // or names the backup that holds it (see G3dFile::Save).
     void SaveFile(const std::string& FileName) const;
     // Scales every point about the centre: by 1.1 for mDir 1, by 0.9 for mDir -1.
     void Resize(int16_t mDir) noexcept;

@@ -5,6 +5,7 @@
 #include "ModelCentre.h"
 #include "ModelChecks.h"
 #include "QtFileBytes.h"
+#include "QtMsgBox.h"
 #include "ViewPixels.h"
 #include "WindowFixture.h"
 
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -432,10 +434,6 @@ TEST_F(FileOpen, EveryExampleModelOpensWithAllItsPointsAndSavesBackTheSameBytes)
     EXPECT_TRUE(msgBox.messages.empty());
     EXPECT_GE(opened, 3);
 }
-
-#include "QtMsgBox.h"
-
-#include <QMessageBox>
 
 // Drives the real message box: the file's name and a line of it carry markup that rich text would
 // show as a heading and a live link.
