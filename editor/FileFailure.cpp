@@ -56,3 +56,10 @@ QString FileFailureText(FileCommand command, const QString& file, const std::exc
     return Headline(command, fileError).arg(QDir::toNativeSeparators(file)) + QLatin1Char('\n') +
            Reason(command, fileError, QString::fromStdString(error.what()));
 }
+
+QString BackupNoticeText(const QString& file, const QString& backup) {
+    return QStringLiteral("Opened \"%1\".\nIt has a backup, \"%2\", which may hold the model as it "
+                          "was before a save was cut short. If the model looks incomplete, copy "
+                          "the backup over the file.")
+        .arg(QDir::toNativeSeparators(file), QDir::toNativeSeparators(backup));
+}

@@ -2,6 +2,7 @@
 // rotation and scaling, and the file and coordinate commands.
 #include "frmMain.h"
 
+#include "Backups.h"
 #include "BoxNumber.h"
 #include "Colours.h"
 #include "FileFailure.h"
@@ -416,6 +417,18 @@ void frmMain::mnuOpen_Click() {
     mnuReset_Click();
     Obj() = std::move(loaded);
     mnuRefresh_Click();
+    ShowBackupNotice(*name);
+}
+
+// A backup of the file is what a save cut short by a crash leaves behind: the file may then be the
+// cut one, and the backup the whole model.
+void frmMain::ShowBackupNotice(const QString& file) {
+    const std::string backup = Backups::Newest(QFile::encodeName(file).toStdString());
+    if (!backup.empty()) {
+        MsgBox::Current().Show(
+            BackupNoticeText(file, QFile::decodeName(backup.c_str())).toStdString(),
+            MsgBox::Icon::Information, MsgBox::kTitle);
+    }
 }
 
 void frmMain::mnuSave_Click() {

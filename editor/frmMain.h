@@ -147,6 +147,7 @@ private:
     void RepaintViews();
     void EnlargeAlone(PictureBox* view);
     std::optional<QString> AskFileName(CommonDialog::Mode mode);
+    static void ShowBackupNotice(const QString& file);
     static void ShowFileFailure(FileCommand command, const QString& file,
                                 const std::exception& error);
 };

@@ -7,7 +7,7 @@
 // tests install one that records.
 class MsgBox {
 public:
-    enum class Icon { None, Critical };
+    enum class Icon { None, Critical, Information };
 
     virtual ~MsgBox() = default;
     virtual void Show(const std::string& text, Icon icon, const std::string& title) = 0;

@@ -1,20 +1,18 @@
-// The temporary file or the backup, checked writes, the final rename and the flushes that make
-// each step durable.
+// The new file or the backup, checked writes, the final rename and the flushes that make each
+// step durable; the lock that keeps two saves of one file apart.
 #include "SafeWriter.h"
 
+#include "Backups.h"
 #include "FileError.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <optional>
-#include <system_error>
+#include <random>
 #include <utility>
 
 #include <fcntl.h>
@@ -36,12 +34,15 @@ constexpr mode_t kModeBits = 07777;
 constexpr mode_t kOwnerOnly = S_IRUSR | S_IWUSR;
 // As many links as the system itself follows in one name.
 constexpr int kMaxLinkHops = 40;
-// The temporary file of a save is the target's name, hidden, with this after it.
-constexpr std::string_view kTemporarySuffix = ".tessaly-tmp";
-// The backup name Unix editors use.
-constexpr std::string_view kBackupSuffix = "~";
-// A shortened name ends in "-" and the 16 hex digits of a hash of the whole.
-constexpr std::size_t kHashLength = 17;
+// A name for a new file is tried this many times before the save gives up: every backup name up
+// to "<name>.~999~", or random names, all taken.
+constexpr int kNameTries = 1000;
+// The letters of a random name, and how many it has: too many names to guess.
+constexpr std::string_view kRandomLetters =
+    "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+constexpr std::size_t kRandomLength = 8;
+// Where a file without a name can be reached by a name, to give it one (so /proc must be mounted).
+constexpr const char* kOwnFiles = "/proc/self/fd/";
 
 std::string FolderOf(const std::string& path) {
     const std::string folder = std::filesystem::path(path).parent_path().string();
@@ -50,20 +51,6 @@ std::string FolderOf(const std::string& path) {
 
 std::string NameOf(const std::string& path) {
     return std::filesystem::path(path).filename().string();
-}
-
-// name and suffix as one name that a folder can hold; a name too long keeps its start, or with
-// keepEnd its end, and a hash of the whole.
-std::string WithSuffix(const std::string& name, std::string_view suffix, bool keepEnd = false) {
-    if (name.size() + suffix.size() <= NAME_MAX) {
-        return name + std::string(suffix);
-    }
-    std::array<char, kHashLength + 1> hash{};
-    std::snprintf(hash.data(), hash.size(), "-%016zx", std::hash<std::string>{}(name));
-    const std::size_t kept = NAME_MAX - suffix.size() - kHashLength;
-    return (keepEnd ? hash.data() + name.substr(name.size() - kept)
-                    : name.substr(0, kept) + hash.data()) +
-           std::string(suffix);
 }
 
 // The message of a save that reached the disk but could not be finished.
@@ -113,7 +100,8 @@ Target Resolve(const std::string& name) {
     throw FileError::FromErrno(ELOOP, "cannot save to " + name);
 }
 
-// Only a plain file that its owner may write is replaced: anything else would be passed over.
+// Only a plain file that its owner may write is replaced: anything else would be passed over. It
+// is not even opened otherwise, since opening a device can change it.
 // A file marked read-only is left as it is, even where the folder would allow replacing it.
 void RequireWritablePlainFile(const std::string& target, const struct stat& status) {
     if (S_ISDIR(status.st_mode)) {
@@ -125,10 +113,6 @@ void RequireWritablePlainFile(const std::string& target, const struct stat& stat
     }
     if ((status.st_mode & S_IWUSR) == 0) {
         throw FileError(Reason::PermissionDenied, "cannot save to " + target + ": it is read-only");
-    }
-    if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
-        const int error = errno;
-        throw FileError::FromErrno(error, "cannot save to " + target);
     }
 }
 
@@ -142,35 +126,6 @@ bool MayChangeFolder(const std::string& folder) {
         return false;
     }
     throw FileError::FromErrno(error, "cannot save into the folder " + folder);
-}
-
-// The user's cache folder for this program's backups.
-std::string CacheFolder() {
-    const char* cache = std::getenv("XDG_CACHE_HOME");
-    if (cache != nullptr && cache[0] == '/') {
-        return std::string(cache) + "/tessaly";
-    }
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || home[0] == '\0') {
-        throw FileError(Reason::Other, "no folder for a backup: HOME is not set");
-    }
-    return std::string(home) + "/.cache/tessaly";
-}
-
-// The folder of file and the one above it, made for the user alone where they are missing;
-// true when one was made.
-bool MakeFoldersFor(const std::string& file) {
-    const std::string folder = FolderOf(file);
-    bool made = false;
-    for (const std::string& step : {FolderOf(folder), folder}) {
-        if (mkdir(step.c_str(), S_IRWXU) == 0) {
-            made = true;
-        } else if (errno != EEXIST) {
-            const int error = errno;
-            throw FileError::FromErrno(error, "cannot make the folder " + step + " for a backup");
-        }
-    }
-    return made;
 }
 
 // Writes all of bytes at offset, past interruptions and short writes; false with errno set on
@@ -209,25 +164,53 @@ bool CopyContent(int from, int to) noexcept {
 }
 
 // Makes a rename or a new name in folder durable. A folder that may not be read is flushed with
-// the whole file system of file, a file in it, or with every file system when file is -1; one
-// whose file system has nothing to flush for folders (EINVAL) needs nothing more.
+// the whole file system of file, a file in it; one whose file system has nothing to flush for
+// folders (EINVAL) needs nothing more.
 bool SyncFolder(const std::string& folder, int file) {
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        if (errno != EACCES) {
-            return false;
-        }
-        if (file < 0) {
-            sync();
-            return true;
-        }
-        return syncfs(file) == 0;
+        return errno == EACCES && syncfs(file) == 0;
     }
     const bool synced = fsync(fd) == 0 || errno == EINVAL;
     const int error = errno;
     close(fd);
     errno = error;
     return synced;
+}
+
+// The file systems that give no working lock; there a save goes on without one, as it could
+// before saves were locked. NFS's lock, an fcntl lock underneath, wants a file open for writing.
+bool NoLocksHere(int error) {
+    return error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS || error == EBADF;
+}
+
+// A name beside target that nobody can guess in advance: no other user can plant a link there.
+std::string RandomName(const std::string& target) {
+    std::random_device random;
+    std::string hidden(1, '.');
+    hidden += NameOf(target);
+    std::string letters(1, '.');
+    for (std::size_t i = 0; i < kRandomLength; ++i) {
+        letters += kRandomLetters[random() % kRandomLetters.size()];
+    }
+    return FolderOf(target) + "/" + Backups::WithSuffix(hidden, letters);
+}
+
+// Makes a file or a link by make under the first of name(0), name(1), ... that is free, passing
+// over every name taken, by whatever and whoever; make gives false with errno set when it fails.
+// Gives the name made, or "" with errno set.
+template <typename Name, typename Make>
+std::string UnderFreeName(const Name& name, const Make& make) {
+    for (int n = 0; n < kNameTries; ++n) {
+        std::string tried = name(n);
+        if (make(tried)) {
+            return tried;
+        }
+        if (errno != EEXIST) {
+            return {};
+        }
+    }
+    return {};
 }
 
 void CloseIfOpen(int& fd) {
@@ -239,24 +222,27 @@ void CloseIfOpen(int& fd) {
 } // namespace
 
 SafeWriter::SafeWriter(const std::string& target) {
-    Target resolved = Resolve(target);
-    target_ = std::move(resolved.path);
+    const Target resolved = Resolve(target);
+    target_ = resolved.path;
     folder_ = FolderOf(target_);
-    std::string hidden(1, '.');
-    hidden += NameOf(target_);
-    temporary_ = folder_ + "/" + WithSuffix(hidden, kTemporarySuffix);
-    if (!resolved.status) {
-        CreateTemporary(kNewFileMode);
-        return;
+    if (resolved.status) {
+        RequireWritablePlainFile(target_, *resolved.status);
     }
-    const struct stat& existing = *resolved.status;
-    RequireWritablePlainFile(target_, existing);
-    if (!MayChangeFolder(folder_)) {
-        BeginInPlace(false);
-    } else if (existing.st_nlink > 1) {
-        BeginInPlace(true);
-    } else {
-        BeginReplacement(existing);
+    try {
+        if (!resolved.status) {
+            CreateTemporary(kNewFileMode);
+        } else if (const struct stat existing = OpenAndLock(); !MayChangeFolder(folder_)) {
+            BeginInPlace(false);
+        } else if (existing.st_nlink > 1) {
+            BeginInPlace(true);
+        } else {
+            BeginReplacement(existing);
+        }
+    } catch (...) {
+        if (!finished_) {
+            Abandon();
+        }
+        throw;
     }
 }
 
@@ -266,122 +252,124 @@ SafeWriter::~SafeWriter() {
     }
 }
 
-std::string SafeWriter::BackupName(const std::string& target, bool besideTheFile) {
-    if (besideTheFile) {
-        return FolderOf(target) + "/" + WithSuffix(NameOf(target), kBackupSuffix);
+// The target stays open and locked from here to the last step, and so does the new file that is
+// renamed over it. The lock is on the file itself, so that every save of it meets the same lock,
+// whoever makes it and whichever way it goes; a save that opened the file just before another
+// renamed a new one over it finds that it no longer has the target, and fails as if it had met
+// the lock.
+struct stat SafeWriter::OpenAndLock() {
+    targetFd_ = open(target_.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK);
+    if (targetFd_ < 0) {
+        Fail(errno, "cannot open");
     }
-    // The folder as the system finds it, so that two names of one file give one backup.
-    std::error_code unresolved;
-    std::filesystem::path folder = std::filesystem::canonical(FolderOf(target), unresolved);
-    if (unresolved) {
-        folder = std::filesystem::absolute(FolderOf(target), unresolved);
+    Lock(targetFd_);
+    struct stat opened {};
+    struct stat named {};
+    if (fstat(targetFd_, &opened) != 0 || lstat(target_.c_str(), &named) != 0) {
+        Fail(errno, "cannot open");
     }
-    std::string flat; // "!" doubled, so that no two paths give one name
-    for (const char c : (folder / NameOf(target)).string()) {
-        flat += c == '/' ? "!" : c == '!' ? "!!" : std::string(1, c);
+    if (opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) {
+        Fail(EWOULDBLOCK, "another save is writing");
     }
-    return CacheFolder() + "/" + WithSuffix(flat, kBackupSuffix, true);
+    return opened;
+}
+
+void SafeWriter::Lock(int fd) {
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 && !NoLocksHere(errno)) {
+        Fail(errno, errno == EWOULDBLOCK ? "another save is writing" : "cannot lock");
+    }
 }
 
 void SafeWriter::BeginReplacement(const struct stat& existing) {
     // Made for its owner alone until it has the target's owner and group, so that nobody the
     // target keeps out can read it even for a moment.
     CreateTemporary(kOwnerOnly);
-    if (fchown(out_, existing.st_uid, existing.st_gid) != 0) {
+    if (fchown(temporaryFd_, existing.st_uid, existing.st_gid) != 0) {
         if (errno != EPERM) {
             Fail(errno, "cannot keep the owner of");
         }
         // The new file could not be given the target's owner or group: the target is rewritten
         // instead, so that its owner keeps it.
-        CloseIfOpen(out_);
-        if (unlink(temporary_.c_str()) != 0) {
+        CloseIfOpen(temporaryFd_);
+        if (!temporary_.empty() && unlink(temporary_.c_str()) != 0) {
             Fail(errno, "cannot remove the temporary file of");
         }
         temporary_.clear();
         BeginInPlace(true);
         return;
     }
-    if (fchmod(out_, existing.st_mode & kModeBits) != 0) {
+    if (fchmod(temporaryFd_, existing.st_mode & kModeBits) != 0) {
         Fail(errno, "cannot keep the permissions of");
     }
 }
 
 void SafeWriter::BeginInPlace(bool backupBeside) {
     inPlace_ = true;
-    backup_ = BackupName(target_, backupBeside);
     // A folder made for the backup is on the disk only once its parent is flushed too.
-    flushAll_ = !backupBeside && MakeFoldersFor(backup_);
-    out_ = open(target_.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK);
-    if (out_ < 0) {
-        Fail(errno, "cannot open");
-    }
-    Lock(out_);
-    MakeBackup();
+    flushAll_ = !backupBeside && Backups::MakeFolderFor(Backups::Name(target_, false));
+    MakeBackup(backupBeside);
     rewriting_ = true;
-    if (ftruncate(out_, 0) != 0) {
+    if (ftruncate(targetFd_, 0) != 0) {
         Fail(errno, "could not write");
     }
 }
 
-// The whole old content in a file of its own, on the disk before the target is touched.
-void SafeWriter::MakeBackup() {
-    // A backup left by an earlier save is replaced, and a link of that name is never followed.
-    if (unlink(backup_.c_str()) != 0 && errno != ENOENT) {
-        Fail(errno, "cannot replace the old backup of");
-    }
-    backupFd_ =
-        open(backup_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, kOwnerOnly);
-    if (backupFd_ < 0) {
+// The whole old content in a new file of its own, on the disk with its name before the target is
+// touched. Made with O_EXCL, so that an existing file or link of that name is neither replaced
+// nor followed.
+void SafeWriter::MakeBackup(bool backupBeside) {
+    backup_ = UnderFreeName([&](int n) { return Backups::Name(target_, backupBeside, n); },
+                            [&](const std::string& name) {
+                                backupFd_ = open(name.c_str(),
+                                                 O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                                                 kOwnerOnly);
+                                return backupFd_ >= 0;
+                            });
+    if (backup_.empty()) {
         Fail(errno, "cannot make a backup of");
     }
-    const auto durable = [this] {
+    const auto named = [this] {
         return flushAll_ ? syncfs(backupFd_) == 0 : SyncFolder(FolderOf(backup_), backupFd_);
     };
-    if (!CopyContent(out_, backupFd_) || fsync(backupFd_) != 0 || !durable()) {
+    if (!CopyContent(targetFd_, backupFd_) || fsync(backupFd_) != 0 || !named()) {
         Fail(errno, "cannot make a backup of");
     }
 }
 
+// A file without a name leaves nothing behind when the editor or the machine stops; where the file
+// system cannot make one (NFS), the file gets a random name at once.
 void SafeWriter::CreateTemporary(mode_t mode) {
-    RemoveLeftover();
-    out_ = open(temporary_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
-    if (out_ < 0) {
-        const int error = errno;
-        temporary_.clear();
-        Fail(error, "cannot create a file in the folder of");
-    }
-    Lock(out_);
-}
-
-// What an interrupted save of the same target left under the temporary name goes first; a file
-// that another save still holds is left to it.
-void SafeWriter::RemoveLeftover() {
-    const int fd = open(temporary_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd < 0 && errno == ENOENT) {
+    temporaryFd_ = open(folder_.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+    if (temporaryFd_ >= 0) {
+        Lock(temporaryFd_);
         return;
     }
-    // One that cannot be opened, being another user's or a link, is removed all the same.
-    if (fd < 0 && errno != EACCES && errno != ELOOP) {
-        Fail(errno, "cannot remove an earlier temporary file beside");
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+        Fail(errno, "cannot create a file in the folder of");
     }
-    const bool held = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-    if (fd >= 0) {
-        close(fd);
+    temporary_ = UnderFreeName(
+        [this](int) { return RandomName(target_); },
+        [&](const std::string& name) {
+            temporaryFd_ =
+                open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+            return temporaryFd_ >= 0;
+        });
+    if (temporary_.empty()) {
+        Fail(errno, "cannot create a file in the folder of");
     }
-    if (held) {
-        temporary_.clear(); // the other save's
-        Fail(EWOULDBLOCK, "another save is writing");
-    }
-    if (unlink(temporary_.c_str()) != 0 && errno != ENOENT) {
-        Fail(errno, "cannot remove an earlier temporary file beside");
-    }
+    Lock(temporaryFd_);
 }
 
-// Another save of the same target, here or in another editor, waits for none: it fails instead
-// of taking the file this one is writing.
-void SafeWriter::Lock(int fd) {
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        Fail(errno, errno == EWOULDBLOCK ? "another save is writing" : "cannot lock");
+// A rename needs a name to start from: the finished file gets a random one.
+void SafeWriter::NameTemporary() {
+    const std::string self = kOwnFiles + std::to_string(temporaryFd_);
+    temporary_ = UnderFreeName([this](int) { return RandomName(target_); },
+                               [&](const std::string& name) {
+                                   return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(),
+                                                 AT_SYMLINK_FOLLOW) == 0;
+                               });
+    if (temporary_.empty()) {
+        Fail(errno, "could not replace");
     }
 }
 
@@ -394,7 +382,7 @@ void SafeWriter::WriteLine(std::string_view text) {
 }
 
 void SafeWriter::Flush() {
-    if (!WriteAll(out_, pending_, written_)) {
+    if (!WriteAll(Out(), pending_, written_)) {
         Fail(errno, "could not write");
     }
     written_ += static_cast<off_t>(pending_.size());
@@ -403,22 +391,25 @@ void SafeWriter::Flush() {
 
 void SafeWriter::Commit() {
     Flush();
-    if (fsync(out_) != 0) {
+    if (fsync(Out()) != 0) {
         Fail(errno, "could not write");
     }
     if (inPlace_) {
         FinishInPlace();
         return;
     }
-    if (close(std::exchange(out_, -1)) != 0) {
-        Fail(errno, "could not write");
+    if (temporary_.empty()) {
+        NameTemporary();
     }
     if (rename(temporary_.c_str(), target_.c_str()) != 0) {
         Fail(errno, "could not replace");
     }
+    temporary_.clear();
     finished_ = true;
-    if (!SyncFolder(folder_, -1)) {
-        const int error = errno;
+    const bool synced = SyncFolder(folder_, temporaryFd_);
+    const int error = errno;
+    Release();
+    if (!synced) {
         throw WrittenBut(error, "the folder it is in could not be flushed to the disk: " + folder_);
     }
 }
@@ -427,10 +418,10 @@ void SafeWriter::Commit() {
 void SafeWriter::FinishInPlace() {
     rewriting_ = false;
     finished_ = true;
-    CloseIfOpen(out_);
-    CloseIfOpen(backupFd_);
-    if (unlink(backup_.c_str()) != 0) {
-        const int error = errno;
+    const bool removed = unlink(backup_.c_str()) == 0;
+    const int error = errno;
+    Release();
+    if (!removed) {
         throw WrittenBut(error,
                          "the copy of its old content, " + backup_ + ", could not be removed");
     }
@@ -448,20 +439,25 @@ void SafeWriter::Fail(int error, const char* what) {
 }
 
 bool SafeWriter::Restore() noexcept {
-    return ftruncate(out_, 0) == 0 && CopyContent(backupFd_, out_) && fsync(out_) == 0;
+    return ftruncate(targetFd_, 0) == 0 && CopyContent(backupFd_, targetFd_) &&
+           fsync(targetFd_) == 0;
 }
 
 bool SafeWriter::Abandon() noexcept {
     const bool restored = !rewriting_ || Restore();
-    const bool madeBackup = backupFd_ >= 0;
-    CloseIfOpen(out_);
-    CloseIfOpen(backupFd_);
-    if (!inPlace_ && !temporary_.empty()) {
+    if (!temporary_.empty()) {
         unlink(temporary_.c_str());
     }
-    if (restored && madeBackup) {
+    if (restored && !backup_.empty()) {
         unlink(backup_.c_str());
     }
+    Release();
     finished_ = true;
     return restored;
+}
+
+void SafeWriter::Release() noexcept {
+    CloseIfOpen(backupFd_);
+    CloseIfOpen(targetFd_);
+    CloseIfOpen(temporaryFd_);
 }

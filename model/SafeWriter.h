@@ -1,4 +1,5 @@
-// Writes a text file so that neither a failure nor a crash loses what the file it replaces held.
+// Writes a text file so that neither a failure, a crash, a power cut nor a second save at the same
+// time loses what the file it replaces held.
 // All of the model's file writing goes through here.
 #pragma once
 
@@ -9,25 +10,30 @@
 
 // The target is the file the name finally points to through any symbolic links; the links stay.
 //
-// Normally the text goes to a temporary file beside the target, named after it and made for its
-// owner alone, then given the target's owner, group and permissions. Commit flushes it to the
-// disk and renames it over the target, so that after a crash the target holds its old content or
-// the new one.
+// An existing target is opened and locked first, and stays locked until the last step is done, so
+// that a second save of the same file, by this user or by another who may write it, fails instead
+// of interleaving with this one. Where the file system has no working lock (NFS without its lock
+// service), the save goes on without one.
+//
+// Normally the text goes to a new file that has no name yet (or, where the file system cannot make
+// one, a hidden name of random letters beside the target), made for its owner alone and then given
+// the target's owner, group and permissions. Commit flushes it to the disk, names it and renames it
+// over the target, then flushes the folder: after a crash or a power cut the target holds its old
+// content or the new one.
 //
 // A rename would part the target from what it has when it has other hard links and when the new
 // file could not be given its owner or group (a file of another user, in a sticky folder or not);
 // where the folder may not be written, there is no rename at all. Such a target is rewritten in
-// place: its old content is first copied to a
-// backup (see BackupName) and flushed to the disk, then the target is rewritten and flushed, and
-// only then is the backup removed. A crash on this path leaves the target old or new, or the whole
-// old content in the backup; a failure puts the old content back from it, and where even that
+// place: its old content is first copied to a new backup (see Backups::Name), and that backup, with
+// its name, is flushed to the disk; then the target is rewritten and flushed, and only then is the
+// backup removed. After a crash or a power cut on this path the target is old or new, or the whole
+// old content is in the backup; a failure puts the old content back from it, and where even that
 // fails, the backup stays and the error names it.
 //
-// Without a successful Commit the target keeps its old content, but for that last case, and the
-// files this writer made are removed (a folder it made for a backup stays). A second save of the
-// same target while one is writing fails rather than take its file. Every failure is a FileError;
-// one whose reason is Written says that the new content is in place and what could not be
-// finished.
+// A save removes no file but the ones it made: a backup that an earlier save, or anybody, left
+// stays, and the next free name is taken instead. Without a successful Commit the target keeps
+// its old content, but for that last case. Every failure is a FileError; one whose reason is
+// Written says that the new content is in place and what could not be finished.
 class SafeWriter {
 public:
     explicit SafeWriter(const std::string& target);
@@ -39,22 +45,16 @@ public:
     void WriteLine(std::string_view text);
     void Commit();
 
-    // Where a rewrite in place keeps the old content of target (the file itself, past any
-    // links): "<name>~" beside it, or, where its folder may not be written, in the user's cache
-    // folder under the file's whole path with every "/" made a "!" (and every "!" doubled).
-    // Never longer than a name may be: an over-long name keeps its start, or in the cache its
-    // end, and a hash of the whole.
-    static std::string BackupName(const std::string& target, bool besideTheFile);
-
 private:
+    struct stat OpenAndLock();
+    void Lock(int fd);
     void BeginReplacement(const struct stat& existing);
     void BeginInPlace(bool backupBeside);
-    void MakeBackup();
+    void MakeBackup(bool backupBeside);
     void FinishInPlace();
-    // A fresh file of the given permissions at temporary_, replacing what an earlier save left.
     void CreateTemporary(mode_t mode);
-    void RemoveLeftover();
-    void Lock(int fd);
+    void NameTemporary();
+    int Out() const { return inPlace_ ? targetFd_ : temporaryFd_; }
     void Flush();
     // Abandons the save and throws the FileError for a failed call.
     // what is a plain literal, so that building the message cannot change errno before it is read.
@@ -64,13 +64,17 @@ private:
     // Leaves the target as it was and removes what this writer made; false when the old content
     // could not be put back, and the backup is kept.
     bool Abandon() noexcept;
+    // Closes every file, the new one, which may be the target by now, last.
+    void Release() noexcept;
 
     std::string target_;
     std::string folder_;
+    // The new file's name beside the target, while it has one.
     std::string temporary_;
+    // The backup this writer made, once it has made one.
     std::string backup_;
-    // Where the text goes: the temporary file, or the target itself.
-    int out_ = -1;
+    int targetFd_ = -1;
+    int temporaryFd_ = -1;
     int backupFd_ = -1;
     off_t written_ = 0;
     std::string pending_;

@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -159,15 +160,26 @@ TEST_F(FileOpen, FailedOpenKeepsTheModelItsNameTheSelectionAndTheViewsAndSaysWhy
     }
 }
 
-TEST_F(FileOpen, SameFileOpenedTwiceHoldsItsPointsOnce) {
+// The second time, the file has backups, as a save cut short leaves them: the newest is named.
+TEST_F(FileOpen, SameFileOpenedTwiceHoldsItsPointsOnceAndNamesItsNewestBackup) {
     const QString name = File("square.G3D");
     WriteFile(name, kTwoPoints);
     nextChoice = name;
 
     form->mnuOpen->trigger();
+    EXPECT_TRUE(msgBox.messages.empty());
+    for (const auto& [backup, later] : {std::pair{"square.G3D~", 0}, {"square.G3D.~2~", 1}}) {
+        WriteFile(File(backup), kTwoPoints);
+        const std::filesystem::path file = File(backup).toStdString();
+        std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) +
+                                                   std::chrono::hours(later));
+    }
     form->mnuOpen->trigger();
 
     EXPECT_TRUE(SameOffsets(Obj(), {{10, -20, 5}, {-30, 40, 0}}));
+    ASSERT_EQ(msgBox.messages.size(), 1U);
+    EXPECT_EQ(msgBox.messages[0].icon, MsgBox::Icon::Information);
+    EXPECT_NE(msgBox.messages[0].text.find("square.G3D.~2~\""), std::string::npos);
 }
 
 TEST_F(FileSave, WritesTheModelAndOpenThenOffersTheSavedName) {

@@ -1,6 +1,7 @@
 // G3D files on disk: the saved bytes, loading relative to the current centre, malformed and
 // hostile files, and saves that fail without harming the file they were meant to replace.
 #include "G3dFile.h"
+#include "Backups.h"
 #include "CallFaults.h"
 #include "FileBytes.h"
 #include "FileError.h"
@@ -17,6 +18,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <csignal>
 #include <cstddef>
@@ -26,6 +28,7 @@
 #include <functional>
 #include <iterator>
 #include <limits>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -123,7 +126,7 @@ std::vector<std::string> FilesUnder(const fs::path& root) {
     std::vector<std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
         if (!entry.is_directory() || entry.is_symlink()) {
-            files.push_back(fs::relative(entry.path(), root).string());
+            files.push_back(entry.path().lexically_relative(root).string());
         }
     }
     std::sort(files.begin(), files.end());
@@ -208,6 +211,24 @@ TEST_F(G3dFile, SaveFile_LongestFileNameTheSystemAllows_Saves) {
     ASSERT_NO_THROW(obj.SaveFile(folder.file(name)));
     EXPECT_EQ(ReadBytes(folder.file(name)), "G3DModel\r\n\r\n");
     EXPECT_EQ(folder.names(), std::vector<std::string>{name});
+}
+
+// Backups in the cache of files in different folders never share a name, however the paths look,
+// and every name fits a folder.
+TEST_F(G3dFile, BackupNames_OfDifferentFilesInTheCache_DifferAndFit) {
+    const std::string deep = "/" + std::string(300, 'd');
+    const std::string files[] = {"/a!b/c",           "/a/b!c",          "/a!/!b/c",
+                                 "/a/!!b/c",         deep + "/x/m",     deep + "/y/m",
+                                 "/x" + deep + "/m", "/y" + deep + "/m"};
+    std::vector<std::string> seen;
+    for (const std::string& file : files) {
+        for (const int n : {0, 1}) {
+            seen.push_back(Backups::Name(file, false, n));
+            EXPECT_LE(fs::path(seen.back()).filename().string().size(), std::size_t{NAME_MAX});
+        }
+    }
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(std::unique(seen.begin(), seen.end()), seen.end());
 }
 
 // ---- loading ----
@@ -633,7 +654,7 @@ TEST_F(G3dFile, SaveFile_DiskFullPartWayThrough_KeepsTheOldFileByteForByte) {
 TEST_F(G3dFile, SaveFile_HardLinkedFileRefusingEvenItsOldContent_KeepsTheBackupAndNamesIt) {
     const std::string file = Write(kOldFile, "m.G3D");
     fs::create_hard_link(file, folder.file("second.G3D"));
-    const std::string backup = SafeWriter::BackupName(file, true);
+    const std::string backup = Backups::Name(file, true);
     const auto save = [&] {
         CallFaults::Arm(2, CallFaults::Fault::Fail, EIO, "pwrite"); // all but the backup's write
         try {
@@ -673,9 +694,15 @@ TEST_F(G3dFile, SaveFile_WhileAnotherSaveWritesTheFile_FailsLeavingItToTheFirst)
 constexpr uid_t kOtherUser = 65534;
 constexpr gid_t kOtherGroup = 65534;
 
-// The saving process becomes kOtherUser, who may write the test's files through kOtherGroup.
+// The saving process becomes kOtherUser, who may write the test's files through kOtherGroup; it
+// keeps root as its saved user, so that a process it starts can become root again.
 bool BecomeOtherUser() {
-    return setgroups(1, &kOtherGroup) == 0 && setgid(kOtherGroup) == 0 && setuid(kOtherUser) == 0;
+    return setgroups(1, &kOtherGroup) == 0 && setresgid(kOtherGroup, kOtherGroup, 0) == 0 &&
+           setresuid(kOtherUser, kOtherUser, 0) == 0;
+}
+
+bool BecomeRootAgain() {
+    return setresuid(0, 0, 0) == 0 && setresgid(0, 0, 0) == 0;
 }
 
 bool Holds(const std::string& file, const std::optional<std::string>& bytes) {
@@ -684,10 +711,26 @@ bool Holds(const std::string& file, const std::optional<std::string>& bytes) {
                  : !fs::exists(fs::symlink_status(file, missing));
 }
 
-// For each kind of target, a save over an old model fails or is ended at its k-th file-system
-// call, for every k it reaches. A failed save must leave every name of the target with its old
-// bytes and nothing else behind; an ended one must leave the target old or new, or the whole old
-// content in its backup, and the next save must leave no trace of it.
+// The files under root, by their path below it, that are not among known, with their bytes.
+std::map<std::string, std::string> Extra(const fs::path& root,
+                                         const std::vector<std::string>& known) {
+    std::map<std::string, std::string> extra;
+    for (const std::string& file : FilesUnder(root)) {
+        if (std::find(known.begin(), known.end(), file) == known.end()) {
+            extra[file] = ReadBytes((root / file).string());
+        }
+    }
+    return extra;
+}
+
+// For each kind of target, a save over an old model fails, is ended, is ended with the power cut
+// (see CallFaults::TrackPowerCut), or meets a whole second save at its k-th file-system call, for
+// every k it reaches. Beside each target lie a backup somebody made and a link planted where the
+// next backup would go. A failed save must leave every name of the target with its old bytes; an
+// ended one the target old or new, or the whole old content in a backup, which the next save
+// keeps; a save that says it saved its model in place, power cut or not; and of two saves, the one
+// that ends last and says it saved wins. Nothing else is left behind but, after a power cut, a
+// backup of the old content.
 TEST_F(G3dFile, SaveFile_FaultAtEveryCall_NeverLosesTheOldContentOrLeavesAStrayFile) {
     const bool root = geteuid() == 0;
     fs::permissions(folder.path(), fs::perms::all); // the other user saves in it too
@@ -700,6 +743,8 @@ TEST_F(G3dFile, SaveFile_FaultAtEveryCall_NeverLosesTheOldContentOrLeavesAStrayF
         bool otherUser = false;           // saved by kOtherUser, who may write it through its group
         const char* only = nullptr;       // fail only this call, with EPERM
         bool isNew = false;
+        bool likeNfs = false;
+        fs::perms folderMode = fs::perms(0755); // of file's folder, where it is not the test's
     };
     const Row rows[] = {
         {"plain file", "m.G3D"},
@@ -707,21 +752,32 @@ TEST_F(G3dFile, SaveFile_FaultAtEveryCall_NeverLosesTheOldContentOrLeavesAStrayF
         {"second hard link", "m.G3D", nullptr, "second.G3D"},
         {"new file", "m.G3D", nullptr, nullptr, false, nullptr, true},
         {"group not to be kept", "m.G3D", nullptr, nullptr, false, "fchown"},
+        {"like NFS without locks", "m.G3D", nullptr, nullptr, false, nullptr, false, true},
         {"another user's file", "m.G3D", nullptr, nullptr, true},
         {"folder not writable", "shut/m.G3D", nullptr, nullptr, true},
+        {"folder not readable", "dark/m.G3D", nullptr, nullptr, true, nullptr, false, false,
+         fs::perms(0733)},
+        {"new file, folder not readable", "dark/m.G3D", nullptr, nullptr, true, nullptr, true,
+         false, fs::perms(0733)},
     };
     c3dObj model;
     model.ObjName = "new";
     for (int i = 0; i < 3000; ++i) {
         model.AddPoint(static_cast<float>(i) / 7, -static_cast<float>(i), 1e20f);
     }
+    c3dObj second;
+    second.ObjName = "second";
+    const std::string secondBytes = "G3DModel\r\nsecond\r\n";
+    const std::string mine = "a backup of my own\r\n";
     enum Outcome { kSaved = 10, kFailed, kWritten, kUnreached, kIgnored, kMisworded };
+    constexpr int kSecondSaved = 100; // added to the outcome when the second save saved
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         if (row.otherUser && !root) {
             continue; // files of another user can only be made by root
         }
         const std::string target = folder.file(row.file);
+        const std::string planted = Backups::Name(target, true);
         std::vector<std::string> names{target};
         const auto prepare = [&] {
             names.assign(1, target);
@@ -730,11 +786,14 @@ TEST_F(G3dFile, SaveFile_FaultAtEveryCall_NeverLosesTheOldContentOrLeavesAStrayF
             }
             fs::create_directories(folder.file("cache"));
             fs::permissions(folder.file("cache"), fs::perms::all);
-            fs::create_directories(fs::path(target).parent_path()); // owned by root, shut to others
+            fs::create_directories(fs::path(target).parent_path()); // owned by root
+            if (fs::path(target).parent_path() != folder.path()) {
+                fs::permissions(fs::path(target).parent_path(), row.folderMode);
+            }
             if (!row.isNew) {
                 Write(kOldFile + CountingPoints(2000), row.file);
                 ASSERT_TRUE(!root || chown(target.c_str(), 0, kOtherGroup) == 0);
-                fs::permissions(target, fs::perms(row.otherUser ? 0664 : 0644));
+                fs::permissions(target, fs::perms(0664));
             }
             for (const char* other : {row.link, row.secondName}) {
                 if (other != nullptr) {
@@ -743,27 +802,48 @@ TEST_F(G3dFile, SaveFile_FaultAtEveryCall_NeverLosesTheOldContentOrLeavesAStrayF
                                       : fs::create_hard_link(target, names.back());
                 }
             }
+            WriteBytes(planted, mine);
+            ASSERT_TRUE(!root || chown(planted.c_str(), kOtherUser, kOtherGroup) == 0);
+            fs::create_symlink(target, Backups::Name(target, true, 1));
         };
-        const auto save = [&](long k, CallFaults::Fault fault) {
+        const auto save = [&](long k, CallFaults::Fault fault, bool cut) {
             const auto restrict = [&] { return !row.otherUser || BecomeOtherUser(); };
             return InChild(restrict, [&] {
-                CallFaults::Arm(k, fault, row.only != nullptr ? EPERM : EIO, row.only);
+                if (row.likeNfs) {
+                    CallFaults::LikeNfs();
+                }
+                if (cut) {
+                    CallFaults::TrackPowerCut();
+                }
+                bool secondSaved = false;
+                const auto secondSave = [&] {
+                    const auto other = [&] {
+                        return !root || (geteuid() == 0 ? BecomeOtherUser() : BecomeRootAgain());
+                    };
+                    secondSaved = InChild(other, [&] {
+                                      second.SaveFile(target);
+                                      return 0;
+                                  }) == 0;
+                };
+                CallFaults::Arm(k, fault, row.only != nullptr ? EPERM : EIO, row.only, secondSave);
+                int outcome = kSaved;
                 try {
                     model.SaveFile(row.link != nullptr ? folder.file(row.link) : target);
                 } catch (const FileError& e) {
                     // The message names the failure as it was.
-                    if (std::strstr(e.what(), std::strerror(EIO)) == nullptr) {
-                        return kMisworded;
-                    }
-                    return e.reason() == Reason::Written ? kWritten : kFailed;
+                    const bool worded = std::strstr(e.what(), std::strerror(EIO)) != nullptr;
+                    outcome = fault == CallFaults::Fault::Fail && !worded ? kMisworded
+                              : e.reason() == Reason::Written             ? kWritten
+                                                                          : kFailed;
                 }
-                if (CallFaults::Disarm() < k) {
-                    return kUnreached;
+                if (outcome == kSaved && CallFaults::Disarm() < k) {
+                    outcome = kUnreached;
+                } else if (outcome == kSaved && fault == CallFaults::Fault::Fail &&
+                           row.only == nullptr && std::strcmp(CallFaults::Failed(), "close") != 0) {
+                    outcome = kIgnored; // only a failed close, after the flush, cannot cost data
                 }
-                // Only a failed close, after the flush, cannot cost data.
-                const bool ignored = fault == CallFaults::Fault::Fail && row.only == nullptr &&
-                                     std::strcmp(CallFaults::Failed(), "close") != 0;
-                return ignored ? kIgnored : kSaved;
+                CallFaults::CutPower();
+                return outcome + (secondSaved ? kSecondSaved : 0);
             });
         };
         const auto everyName = [&](const std::optional<std::string>& bytes) {
@@ -781,38 +861,53 @@ TEST_F(G3dFile, SaveFile_FaultAtEveryCall_NeverLosesTheOldContentOrLeavesAStrayF
             fs::exists(target) ? std::optional(ReadBytes(target)) : std::nullopt;
         const auto made = owner();
         const std::vector<std::string> before = FilesUnder(folder.path());
-        ASSERT_EQ(save(0, CallFaults::Fault::Kill), kSaved);
+        ASSERT_EQ(save(0, CallFaults::Fault::Kill, false), kSaved);
         const std::string fresh = ReadBytes(target);
         const std::vector<std::string> after = FilesUnder(folder.path());
-        const std::string backups[] = {SafeWriter::BackupName(target, true),
-                                       SafeWriter::BackupName(target, false)};
-        for (const auto fault : {CallFaults::Fault::Fail, CallFaults::Fault::Kill}) {
+        using CallFaults::Fault;
+        for (const auto& [fault, cut] : {std::pair{Fault::Fail, false},
+                                         {Fault::Fail, true},
+                                         {Fault::Kill, false},
+                                         {Fault::Kill, true},
+                                         {Fault::Run, false}}) {
             int outcome = 0;
-            for (long k = 1; outcome != kUnreached; ++k) {
-                SCOPED_TRACE("call " + std::to_string(k));
+            for (long k = 1; outcome % kSecondSaved != kUnreached; ++k) {
+                SCOPED_TRACE("call " + std::to_string(k) + (cut ? ", power cut" : ""));
                 prepare();
-                outcome = save(k, fault);
-                if (outcome == kFailed) {
-                    EXPECT_TRUE(everyName(old));
-                    EXPECT_EQ(FilesUnder(folder.path()), before);
-                } else if (outcome == kSaved || outcome == kWritten) {
-                    EXPECT_TRUE(everyName(fresh));
-                    std::vector<std::string> left = FilesUnder(folder.path());
-                    if (outcome == kWritten) { // and says which backup it could not remove
-                        std::erase_if(left, [&](const std::string& file) {
-                            return std::count(std::begin(backups), std::end(backups),
-                                              folder.file(file)) > 0;
-                        });
-                    }
-                    EXPECT_EQ(left, after);
-                } else if (outcome == CallFaults::kKilled) {
-                    EXPECT_TRUE(everyName(old) || everyName(fresh) || Holds(backups[0], old) ||
-                                Holds(backups[1], old));
-                    EXPECT_EQ(save(0, CallFaults::Fault::Kill), kSaved);
-                    EXPECT_EQ(FilesUnder(folder.path()), after);
-                } else {
-                    ASSERT_EQ(outcome, kUnreached);
+                outcome = save(k, fault, cut);
+                const std::map<std::string, std::string> extra = Extra(folder.path(), after);
+                if (outcome == kUnreached && !cut) {
+                    continue;
                 }
+                if (fault == Fault::Run) {
+                    const bool secondSaved = outcome >= kSecondSaved;
+                    const bool firstSaved = outcome % kSecondSaved != kFailed;
+                    // Without a lock, a second save after the first's rename replaces it.
+                    EXPECT_TRUE(everyName(firstSaved    ? fresh
+                                          : secondSaved ? secondBytes
+                                                        : old) ||
+                                (row.likeNfs && secondSaved && everyName(secondBytes)));
+                    EXPECT_EQ(FilesUnder(folder.path()),
+                              firstSaved || secondSaved ? after : before);
+                } else if (outcome == CallFaults::kKilled) {
+                    EXPECT_TRUE(everyName(old) || everyName(fresh) ||
+                                std::any_of(extra.begin(), extra.end(),
+                                            [&](const auto& file) { return file.second == old; }));
+                    EXPECT_EQ(save(0, Fault::Kill, false), kSaved);
+                    EXPECT_TRUE(everyName(fresh));
+                    EXPECT_EQ(Extra(folder.path(), after), extra); // nothing it left is lost
+                } else {
+                    ASSERT_TRUE(outcome == kFailed || outcome == kSaved || outcome == kWritten ||
+                                outcome == kUnreached)
+                        << outcome;
+                    // A save that says its folder was not flushed may lose its rename.
+                    EXPECT_TRUE(everyName(outcome == kFailed ? old : std::optional(fresh)) ||
+                                (cut && outcome == kWritten && everyName(old)));
+                    for (const auto& [file, bytes] : extra) {
+                        EXPECT_TRUE((cut || outcome == kWritten) && bytes == old) << file;
+                    }
+                }
+                EXPECT_TRUE(Holds(planted, mine));
                 if (old) {
                     EXPECT_EQ(owner(), made);
                 }
