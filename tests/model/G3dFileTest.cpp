@@ -214,17 +214,20 @@ TEST_F(G3dFile, SaveFile_LongestFileNameTheSystemAllows_Saves) {
 }
 
 // Backups in the cache of files in different folders never share a name, however the paths look,
-// and every name fits a folder.
+// and every name fits a folder and ends in the file's own.
 TEST_F(G3dFile, BackupNames_OfDifferentFilesInTheCache_DifferAndFit) {
     const std::string deep = "/" + std::string(300, 'd');
-    const std::string files[] = {"/a!b/c",           "/a/b!c",          "/a!/!b/c",
-                                 "/a/!!b/c",         deep + "/x/m",     deep + "/y/m",
-                                 "/x" + deep + "/m", "/y" + deep + "/m"};
+    const std::string files[] = {"/a!b/c",      "/a/b!c",           "/a!/!b/c",
+                                 "/a/!!b/c",    "/a%21b/c",         deep + "/x/m",
+                                 deep + "/y/m", "/x" + deep + "/m", "/y" + deep + "/m"};
     std::vector<std::string> seen;
     for (const std::string& file : files) {
         for (const int n : {0, 1}) {
             seen.push_back(Backups::Name(file, false, n));
-            EXPECT_LE(fs::path(seen.back()).filename().string().size(), std::size_t{NAME_MAX});
+            const std::string name = fs::path(seen.back()).filename().string();
+            EXPECT_LE(name.size(), std::size_t{NAME_MAX});
+            const std::string own = fs::path(file).filename().string() + "~";
+            EXPECT_TRUE(n > 0 || own.find('!') != std::string::npos || name.ends_with(own)) << name;
         }
     }
     std::sort(seen.begin(), seen.end());
