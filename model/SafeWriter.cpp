@@ -178,8 +178,9 @@ bool SyncFolder(const std::string& folder, int file) {
     return synced;
 }
 
-// The file systems that give no working lock; there a save goes on without one, as it could
-// before saves were locked. NFS's lock, an fcntl lock underneath, wants a file open for writing.
+// The file systems that give no working lock (NFS without its lock service, for one): there a save
+// goes on without one rather than not at all. NFS's lock, an fcntl lock underneath, wants a file
+// open for writing, or gives EBADF.
 bool NoLocksHere(int error) {
     return error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS || error == EBADF;
 }
