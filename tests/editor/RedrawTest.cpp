@@ -222,12 +222,12 @@ bool ShowsWholeCharactersFromTheStart(QLineEdit* box) {
     const QRect at = box->geometry();
     const QImage narrow = box->grab().toImage();
     const QRect inside = InsideAndDrawn(box).first;
-    const int wider = text.isRightToLeft() ? -100 : 100;
-    box->setGeometry(at.adjusted(std::min(wider, 0), 0, std::max(wider, 0), 0));
-    const QRect there = inside.translated(std::max(-wider, 0), 0);
+    const int left = text.isRightToLeft() ? 100 : 0; // the start stays where it is
+    box->setGeometry(at.adjusted(-left, 0, 100 - left, 0));
     bool same = false;
     for (qsizetype kept = text.size(); kept >= 0 && !same; --kept) {
         box->setText(kept == text.size() ? text : text.left(kept) + QChar(0x2026));
+        const QRect there = inside.translated(left, 0);
         same = box->grab().toImage().copy(there) == narrow.copy(inside) &&
                there.contains(InsideAndDrawn(box).second);
     }
