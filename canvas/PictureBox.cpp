@@ -1,17 +1,42 @@
 // Showing the pixel buffer without copying it, and turning Qt events into view events.
 #include "PictureBox.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace {
+
+// A view is read as a picture; as a plain QFrame it would be read as a frame, the role of a
+// window.
+QAccessibleInterface* ReadAsPicture(const QString& className, QObject* object) {
+    auto* view = qobject_cast<PictureBox*>(object);
+    return view != nullptr && className == QLatin1String(PictureBox::staticMetaObject.className())
+               ? new QAccessibleWidget(view, QAccessible::Graphic)
+               : nullptr;
+}
+
+} // namespace
+
 PictureBox::PictureBox(QWidget* parent) : QFrame(parent), raster_(0, 0) {
+    static const bool readAsPicture = (QAccessible::installFactory(ReadAsPicture), true);
+    Q_UNUSED(readAsPicture)
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(kBorder);
     setMouseTracking(true); // moves with no button held are reported too
     setFocusPolicy(Qt::ClickFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+// Assistive technology hears of the new drawing as a change of the description, which says what
+// is drawn: of the events Qt passes on to AT-SPI, that is the one that fits.
+void PictureBox::Drawn() {
+    changed();
+    QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&event);
 }
 
 void PictureBox::requestRepaint() {

@@ -42,9 +42,10 @@ public:
     const RasterCanvas& raster() const;
 
     // The pixel buffer at the widget's size, for drawing from a thread other than the GUI thread
-    // while the GUI thread waits; Drawn() then asks, on the GUI thread, for the repaint.
+    // while the GUI thread waits; Drawn() then asks, on the GUI thread, for the repaint and tells
+    // assistive technology.
     RasterCanvas& Surface();
-    void Drawn() { changed(); }
+    void Drawn();
 
     static int16_t ButtonCode(Qt::MouseButtons buttons);
     static int16_t ShiftCode(Qt::KeyboardModifiers modifiers);

@@ -71,6 +71,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), cdc(this) {
     buildMenus();
     resize(layout::kClient.width(), layout::kClient.height() + menuBar()->sizeHint().height());
     Form_Load();
+    DescribeViews();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -110,7 +111,21 @@ ShownViews frmMain::Shown() const {
         .presp = chkPres->isChecked(), .left = chkLeft->isChecked(), .top = chkTop->isChecked()};
 }
 
+// What each view shows, as assistive technology reads it: the model's points, or nothing.
+void frmMain::DescribeViews() {
+    const int32_t count = Obj().nPoints();
+    const QString points =
+        count == 1 ? QStringLiteral("1 point") : QStringLiteral("%1 points").arg(count);
+    const ShownViews shown = Shown();
+    const std::pair<PictureBox*, bool> views[] = {
+        {pic, true}, {picLeft, shown.left}, {picTop, shown.top}, {picPresp, shown.presp}};
+    for (const auto& [view, drawn] : views) {
+        view->setAccessibleDescription(drawn ? points : QStringLiteral("Blank"));
+    }
+}
+
 void frmMain::RepaintViews() {
+    DescribeViews();
     for (PictureBox* view : {pic, picLeft, picTop, picPresp}) {
         view->Drawn();
     }

@@ -144,6 +144,7 @@ private:
     // the views ask for once drawn.
     ViewCanvases Surfaces();
     ShownViews Shown() const;
+    void DescribeViews();
     void RepaintViews();
     void EnlargeAlone(PictureBox* view);
     std::optional<QString> AskFileName(CommonDialog::Mode mode);

@@ -36,6 +36,9 @@ constexpr double kFontPoints = 8.25;
 // The captions' light yellow, 0x0080FFFF as 0x00BBGGRR.
 constexpr QColor kCaptionColour{0xFF, 0xFF, 0x80};
 constexpr QSize kToolIcon{26, 26};
+// What the number boxes are for; their text is their value, so assistive technology reads that.
+constexpr const char* kPointBox = "The selected point's offset from the centre";
+constexpr const char* kCentreBox = "The centre, about which the model turns and scales";
 
 using Click = void (frmMain::*)();
 using Mouse = void (frmMain::*)(int16_t Button, int16_t Shift, float X, float Y);
@@ -48,7 +51,8 @@ struct Control {
     Make make;
     const char* name;
     const char* spoken = ""; // the name assistive technology reads, where the text does not say it
-    QRect at;                // a caption's place lies within its view
+    const char* described = ""; // what it is for, read after its name and value; else its tooltip
+    QRect at;                   // a caption's place lies within its view
     const char* text = "";
     Font font = Font::Standard;
     const char* tip = "";
@@ -60,6 +64,7 @@ struct Control {
     Mouse mouseDown = nullptr;
     Mouse mouseMove = nullptr;
     Key keyDown = nullptr;
+    bool readOnly = false; // shows a state: takes no typing and no focus
 };
 
 // The widest numbers of up to six characters a number box must show whole.
@@ -245,7 +250,8 @@ const Control kControls[] = {
      .spoken = "Tool",
      .at = {16, 110, 65, 19},
      .text = "Point",
-     .font = Font::Line},
+     .font = Font::Line,
+     .readOnly = true},
     {.make = kMake<&frmMain::cmdArrow>,
      .name = "cmdArrow",
      .spoken = "Select",
@@ -292,16 +298,19 @@ const Control kControls[] = {
     {.make = kMake<&frmMain::txtX>,
      .name = "txtX",
      .spoken = "Point x",
+     .described = kPointBox,
      .at = {0, 336, 33, 19},
      .font = Font::Number},
     {.make = kMake<&frmMain::txtY>,
      .name = "txtY",
      .spoken = "Point y",
+     .described = kPointBox,
      .at = {32, 336, 33, 19},
      .font = Font::Number},
     {.make = kMake<&frmMain::txtZ>,
      .name = "txtZ",
      .spoken = "Point z",
+     .described = kPointBox,
      .at = {64, 336, 33, 19},
      .font = Font::Number},
     {.make = kMake<&frmMain::cmdSet>,
@@ -313,16 +322,19 @@ const Control kControls[] = {
     {.make = kMake<&frmMain::txtCx>,
      .name = "txtCx",
      .spoken = "Centre x",
+     .described = kCentreBox,
      .at = {0, 408, 33, 19},
      .font = Font::Number},
     {.make = kMake<&frmMain::txtCy>,
      .name = "txtCy",
      .spoken = "Centre y",
+     .described = kCentreBox,
      .at = {32, 408, 33, 19},
      .font = Font::Number},
     {.make = kMake<&frmMain::txtCz>,
      .name = "txtCz",
      .spoken = "Centre z",
+     .described = kCentreBox,
      .at = {64, 408, 33, 19},
      .font = Font::Number},
     {.make = kMake<&frmMain::cmdSetC>,
@@ -333,7 +345,7 @@ const Control kControls[] = {
      .click = &frmMain::cmdSetC_Click},
     {.make = kMake<&frmMain::mousePos>,
      .name = "mousePos",
-     .spoken = "Pointer position",
+     .described = "Pointer position",
      .at = {0, 472, 97, 17}},
     {.make = kMake<&frmMain::pic>,
      .name = "pic",
@@ -441,9 +453,14 @@ void frmMain::buildControls(QWidget* client) {
         }
         ApplyFont(widget, control.font);
         widget->setToolTip(QString::fromLatin1(control.tip));
-        // Without a name of its own, a control is read by its text; a tooltip is read as its
-        // description.
+        // Without a name of its own, a control is read by its text; without a description, by
+        // its tooltip.
         widget->setAccessibleName(QString::fromLatin1(control.spoken));
+        widget->setAccessibleDescription(QString::fromLatin1(control.described));
+        if (control.readOnly) {
+            widget->setProperty("readOnly", true);
+            widget->setFocusPolicy(Qt::NoFocus);
+        }
         ConnectHandlers(*this, widget, control);
         if ((widget->focusPolicy() & Qt::TabFocus) != 0) {
             if (previous != nullptr) {

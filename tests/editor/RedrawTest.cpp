@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QTest>
 #include <QToolButton>
 
@@ -195,9 +196,8 @@ TEST_F(Redraw, F5Key_RunsTheRefresh) {
 
 namespace {
 
-// A character cut by the inner edge of a box's frame reaches that edge; one drawn whole keeps a
-// pixel of background between itself and the frame, and so does the caret.
-testing::AssertionResult DrawsClearOfTheFrame(QLineEdit* box) {
+// Where the box's frame holds the background, and where in there something is drawn.
+std::pair<QRect, QRect> InsideAndDrawn(QLineEdit* box) {
     const QImage image = box->grab().toImage();
     const QRgb background = box->palette().color(QPalette::Base).rgb();
     QRect inside; // the frame holds the background
@@ -212,18 +212,33 @@ testing::AssertionResult DrawsClearOfTheFrame(QLineEdit* box) {
             drawn |= image.pixel(x, y) != background ? QRect(x, y, 1, 1) : QRect();
         }
     }
-    if (!drawn.isEmpty() && inside.adjusted(1, 1, -1, -1).contains(drawn)) {
-        return testing::AssertionSuccess();
+    return {inside, drawn};
+}
+
+// A box without the focus looks as it does made wider from its text's start and showing all its
+// text, or a start of it and an ellipsis, that then keeps within where the frame stood.
+bool ShowsWholeCharactersFromTheStart(QLineEdit* box) {
+    const QString text = box->text();
+    const QRect at = box->geometry();
+    const QImage narrow = box->grab().toImage();
+    const QRect inside = InsideAndDrawn(box).first;
+    const int left = text.isRightToLeft() ? 100 : 0; // the start stays where it is
+    box->setGeometry(at.adjusted(-left, 0, 100 - left, 0));
+    bool same = false;
+    for (qsizetype kept = text.size(); kept >= 0 && !same; --kept) {
+        box->setText(kept == text.size() ? text : text.left(kept) + QChar(0x2026));
+        const QRect there = inside.translated(left, 0);
+        same = box->grab().toImage().copy(there) == narrow.copy(inside) &&
+               there.contains(InsideAndDrawn(box).second);
     }
-    return testing::AssertionFailure()
-           << "drawn " << drawn.x() << "," << drawn.y() << " " << drawn.width() << "x"
-           << drawn.height() << " inside " << inside.x() << "," << inside.y() << " "
-           << inside.width() << "x" << inside.height();
+    box->setGeometry(at);
+    box->setText(text);
+    return same;
 }
 
 } // namespace
 
-TEST_F(Redraw, Boxes_ShowOnlyWholeCharacters_WithTheFocusAndWithout_AndKeepTheirText) {
+TEST_F(Redraw, Boxes_ShowOnlyWholeCharactersWithoutTheFocus_ComposedTextWithIt_AndKeepTheirText) {
     const QFont standard = QApplication::font();
     for (const int points : {0, 14}) { // the platform's font, then a large one
         SCOPED_TRACE(testing::Message() << "application font " << points << " pt");
@@ -240,21 +255,30 @@ TEST_F(Redraw, Boxes_ShowOnlyWholeCharacters_WithTheFocusAndWithout_AndKeepTheir
         for (QToolButton* tool : {form->cmdAdd, form->cmdRotate}) {
             cases.emplace_back(form->txtSelectedObj, [tool] { tool->click(); });
         }
+        cases.emplace_back(form->txtSelectedObj, [this] { // right to left, cut on the left
+            form->txtSelectedObj->setText(QString::fromUtf8("\u05D0\u05D1\u05D2 \u05D3\u05D4 12"));
+        });
         for (const auto& [box, show] : cases) {
             show();
             SCOPED_TRACE(box->objectName().toStdString() + " " + box->text().toStdString());
             const QString text = box->text();
             const QString tip = box->toolTip();
-            form->pic->setFocus(); // not focused; then focused with the caret at each end
-            EXPECT_TRUE(DrawsClearOfTheFrame(box));
-            box->setFocus();
-            for (const qsizetype caret : {qsizetype{0}, text.size()}) {
-                box->setCursorPosition(static_cast<int>(caret));
-                EXPECT_TRUE(DrawsClearOfTheFrame(box)) << "caret at " << caret;
+            form->pic->setFocus(); // not focused; then focused, where composed text shows
+            EXPECT_TRUE(ShowsWholeCharactersFromTheStart(box));
+            if (!box->isReadOnly()) {
+                box->setFocus();
+                const QImage focused = box->grab().toImage();
+                QInputMethodEvent compose(QStringLiteral("W"), {});
+                QApplication::sendEvent(box, &compose);
+                EXPECT_NE(box->grab().toImage(), focused);
             }
             EXPECT_EQ(box->text(), text);
             EXPECT_EQ(box->toolTip(), tip);
         }
     }
+    form->txtSelectedObj->clear();
+    const QImage empty = form->txtSelectedObj->grab().toImage();
+    form->txtSelectedObj->setPlaceholderText(QStringLiteral("y")); // shows, as in any line edit
+    EXPECT_NE(form->txtSelectedObj->grab().toImage(), empty);
     QApplication::setFont(standard);
 }

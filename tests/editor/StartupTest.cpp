@@ -118,12 +118,15 @@ TEST_F(Startup, F5OnAnEmptyModel_ClearsAndWritesTheCentre) {
     EXPECT_EQ(form->txtCz->text(), QStringLiteral("113.25"));
 }
 
-TEST_F(Startup, EveryControlHasANameAssistiveTechnologyReads_AndItsTooltipAsDescription) {
-    form->mnuRefresh->trigger(); // the centre boxes get their numbers, and tooltips with them
+TEST_F(Startup, EveryControlHasANameAssistiveTechnologyReads_AndADescriptionOtherThanItsValue) {
+    Obj().AddPoint(1, 2, 3);
+    form->mnuRefresh->trigger(); // the centre boxes get their numbers, the views their point
+    form->pic_MouseDown(PictureBox::kLeftButton, 0, 1, 2); // picks it: point and pointer show
     const struct {
         const char* control;
-        const char* name;
+        const char* name; // nullptr: read as its text
     } names[] = {
+        {"chkPres", "Perspective"},
         {"cmdArrow", "Select"},
         {"cmdAdd", "Add"},
         {"cmdDelete", "Erase"},
@@ -140,7 +143,7 @@ TEST_F(Startup, EveryControlHasANameAssistiveTechnologyReads_AndItsTooltipAsDesc
         {"picLeft", "Left view"},
         {"picTop", "Top view"},
         {"picPresp", "Perspective view"},
-        {"mousePos", "Pointer position"},
+        {"mousePos", nullptr},
     };
     for (const auto& n : names) {
         SCOPED_TRACE(n.control);
@@ -148,10 +151,21 @@ TEST_F(Startup, EveryControlHasANameAssistiveTechnologyReads_AndItsTooltipAsDesc
         ASSERT_NE(widget, nullptr);
         QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(widget);
         ASSERT_NE(spoken, nullptr);
-        EXPECT_EQ(spoken->text(QAccessible::Name), QString::fromLatin1(n.name));
-        EXPECT_EQ(spoken->text(QAccessible::Description), widget->toolTip());
+        EXPECT_EQ(spoken->text(QAccessible::Name),
+                  n.name ? QString::fromLatin1(n.name) : widget->property("text").toString());
+        const QString value = spoken->text(QAccessible::Value);
+        const QString description = spoken->text(QAccessible::Description);
+        EXPECT_TRUE(value.isEmpty() ? n.name || !description.isEmpty() // says what it is for
+                                    : !description.contains(value));
+        const bool view = qobject_cast<PictureBox*>(widget) != nullptr;
+        EXPECT_EQ(spoken->role() == QAccessible::Graphic, view);
+        // The front view shows the point; the left one is not drawn.
+        EXPECT_EQ(view && description.contains(QLatin1Char('1')), widget == form->pic);
     }
     EXPECT_FALSE(form->txtCx->toolTip().isEmpty());
+    EXPECT_FALSE(form->mousePos->text().isEmpty());
+    const auto tool = QAccessible::queryAccessibleInterface(form->txtSelectedObj)->state();
+    EXPECT_TRUE(tool.readOnly && !tool.focusable); // it shows the tool; typing means nothing
     for (QWidget* widget : form->findChildren<QWidget*>()) {
         if ((widget->focusPolicy() & Qt::TabFocus) != 0) {
             EXPECT_FALSE(
