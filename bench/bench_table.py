@@ -108,7 +108,7 @@ def main(argv):
     print(f"Date: {context.get('date', '?')}  ")
     print(f"Machine: {cores} cores (`nproc`), {context.get('tessaly_cpu_model', '?')} "
           f"(`/proc/cpuinfo`), load average at start {context.get('tessaly_load_average', '?')}; "
-          f"Qt's pool {context.get('tessaly_pool_threads', '?')} threads  ")
+          f"redraw threads {context.get('tessaly_redraw_threads', '?')}  ")
     print(f"Libraries: Qt {context.get('tessaly_qt_version', '?')}, "
           f"Cairo {context.get('tessaly_cairo_version', 'not built')}, "
           f"AGG {context.get('tessaly_agg_version', 'not built')}  ")

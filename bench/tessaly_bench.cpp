@@ -35,7 +35,6 @@
 #include <QPixmap>
 #include <QRegion>
 #include <QScreen>
-#include <QThreadPool>
 
 #include <algorithm>
 #include <array>
@@ -109,7 +108,7 @@ template <typename C> void FullRedrawOn(benchmark::State& state, Subject& subjec
     state.counters["pixels"] = static_cast<double>(RedrawWrites(subject));
 }
 
-// 1. The full redraw on RasterCanvas with every thread of the process on one core: the pool
+// 1. The full redraw on RasterCanvas with every thread of the process on one core: the redraw's
 // threads still draw the other views, taking turns with the calling thread.
 void FullRedrawOneCore(benchmark::State& state, Subject& subject) {
     const OneCore pinned;
@@ -411,8 +410,7 @@ void DescribeMachine() {
     benchmark::AddCustomContext("tessaly_cores", std::to_string(AllowedCores()));
     benchmark::AddCustomContext("tessaly_cpu_model", CpuModel());
     benchmark::AddCustomContext("tessaly_load_average", LoadAverage());
-    benchmark::AddCustomContext("tessaly_pool_threads",
-                                std::to_string(QThreadPool::globalInstance()->maxThreadCount()));
+    benchmark::AddCustomContext("tessaly_redraw_threads", std::to_string(RedrawThreads()));
     benchmark::AddCustomContext("tessaly_qt_version", qVersion());
 #ifdef TESSALY_BENCH_CAIRO
     benchmark::AddCustomContext("tessaly_cairo_version", CairoCanvas::Version());

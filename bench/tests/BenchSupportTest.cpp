@@ -19,14 +19,12 @@
 #include "AggCanvas.h"
 #endif
 
-#include <QThreadPool>
-
 #include <gtest/gtest.h>
 
+#include <barrier>
 #include <cmath>
 #include <cstdint>
 #include <functional>
-#include <future>
 #include <memory>
 #include <sched.h>
 #include <thread>
@@ -198,29 +196,32 @@ cpu_set_t ThreadAffinity() {
     return set;
 }
 
-// The affinity of a thread of Qt's global pool. The task is started on the pool and waited for
-// through a promise, so it cannot be run on the calling thread instead; the pool keeps its idle
-// threads for half a minute, so the thread is one the pool started before any pinning.
-cpu_set_t PoolThreadAffinity() {
-    std::promise<std::pair<cpu_set_t, std::thread::id>> reported;
-    QThreadPool::globalInstance()->start([&reported] {
-        reported.set_value({ThreadAffinity(), std::this_thread::get_id()});
+TEST(OneCore, PinsTheThreadsStartedBeforeToo_AndGivesTheFormerCoresBack) {
+    // A thread started before the pinning reads its own affinity each time it is asked: before,
+    // during and after.
+    std::barrier meet(2);
+    cpu_set_t seen{};
+    const std::jthread earlier([&] {
+        for (int asked = 0; asked < 3; ++asked) {
+            meet.arrive_and_wait();
+            seen = ThreadAffinity();
+            meet.arrive_and_wait();
+        }
     });
-    const auto [set, thread] = reported.get_future().get();
-    EXPECT_NE(thread, std::this_thread::get_id());
-    return set;
-}
-
-TEST(OneCore, PinsThePoolThreadsToo_AndGivesTheFormerCoresBack) {
-    const cpu_set_t before = PoolThreadAffinity();
+    const auto earlierAffinity = [&] {
+        meet.arrive_and_wait();
+        meet.arrive_and_wait();
+        return seen;
+    };
+    const cpu_set_t before = earlierAffinity();
     {
         const OneCore pinned;
-        for (const cpu_set_t& set : {ThreadAffinity(), PoolThreadAffinity()}) {
+        for (const cpu_set_t& set : {ThreadAffinity(), earlierAffinity()}) {
             EXPECT_EQ(CPU_COUNT(&set), 1);
             EXPECT_TRUE(CPU_ISSET(pinned.core(), &set));
         }
     }
-    for (const cpu_set_t& set : {ThreadAffinity(), PoolThreadAffinity()}) {
+    for (const cpu_set_t& set : {ThreadAffinity(), earlierAffinity()}) {
         EXPECT_TRUE(CPU_EQUAL(&set, &before));
     }
     EXPECT_EQ(AllowedCores(), CPU_COUNT(&before));
