@@ -84,6 +84,12 @@ TEST(BenchModels, BothModels_HoldTheLargestCountAboutTheWindowsStartCentre) {
     }
 }
 
+TEST(BenchModels, Teapot_HoldsTheExamplesPointsAboutTheWindowsStartCentre) {
+    const c3dObj teapot = benchmodels::Teapot(TESSALY_EXAMPLES_DIR);
+    EXPECT_EQ(teapot.nPoints(), 3968);
+    EXPECT_TRUE(CentreIs(teapot, 226.5f, 170.5f, 113.25f));
+}
+
 TEST(BenchModels, SameSeed_GivesTheSamePoints_AnotherSeedOthers) {
     EXPECT_TRUE(SameOffsets(benchmodels::Scatter(), benchmodels::Scatter()));
     EXPECT_TRUE(SameOffsets(benchmodels::Walk(), benchmodels::Walk()));
@@ -197,13 +203,13 @@ cpu_set_t ThreadAffinity() {
 }
 
 TEST(OneCore, PinsTheThreadsStartedBeforeToo_AndGivesTheFormerCoresBack) {
-    // A thread started before the pinning reads its own affinity each time it is asked: before,
-    // during and after.
+    // A thread started before the pinning reads its own affinity each time it is asked, until
+    // it is let go; it is let go however the test ends, so that it can be joined.
     std::barrier meet(2);
     cpu_set_t seen{};
+    bool done = false;
     const std::jthread earlier([&] {
-        for (int asked = 0; asked < 3; ++asked) {
-            meet.arrive_and_wait();
+        for (meet.arrive_and_wait(); !done; meet.arrive_and_wait()) {
             seen = ThreadAffinity();
             meet.arrive_and_wait();
         }
@@ -213,6 +219,10 @@ TEST(OneCore, PinsTheThreadsStartedBeforeToo_AndGivesTheFormerCoresBack) {
         meet.arrive_and_wait();
         return seen;
     };
+    const std::unique_ptr<bool, std::function<void(bool*)>> letGo(&done, [&meet](bool* d) {
+        *d = true;
+        meet.arrive_and_wait();
+    });
     const cpu_set_t before = earlierAffinity();
     {
         const OneCore pinned;
