@@ -1,6 +1,7 @@
-// The views other than the front one are shared out on standard threads started for the redraw,
-// whose start and join order every access for ThreadSanitizer as for the program; their failures
-// come back as exception pointers, since a thread must not let an exception escape.
+// The views other than the front one are shared out on standard threads started for the redraw
+// and joined before it returns: ThreadSanitizer knows the ordering that start and join give, so
+// it checks every access of the views' drawing without annotations. Failures come back as
+// exception pointers, since a thread must not let an exception escape.
 #include "ViewRedraw.h"
 
 #include "Canvas.h"
