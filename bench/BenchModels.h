@@ -1,5 +1,5 @@
-// The two largest-size models the benchmarks draw, made from a fixed seed so every run and every
-// machine sees the same points.
+// The models the benchmarks draw: the two largest-size ones, made from a fixed seed so every run
+// and every machine sees the same points, and a real one read from the examples.
 #pragma once
 
 #include "SeededRandom.h"
@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <numbers>
 #include <random>
+#include <string>
 
 namespace benchmodels {
 
@@ -77,6 +78,15 @@ inline c3dObj Walk(uint32_t seed = kSeed) {
         y = Reflect(y + length * across * std::sin(angle), kViewHeight);
         z = Reflect(z + length * dz, kDepth);
     }
+    return obj;
+}
+
+// The Utah teapot of the examples folder, read into a model about the centre a new window gives
+// it, as File › Open does.
+inline c3dObj Teapot(const std::string& examples) {
+    c3dObj obj;
+    PlaceCentre(obj);
+    obj.LoadFileEx(examples + "/teapot.G3D");
     return obj;
 }
 

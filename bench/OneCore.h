@@ -4,10 +4,11 @@
 
 #include <sched.h>
 
-// The affinity of a thread is its own: pinning only the calling thread would leave the pool
-// threads that draw the other views free to run on the other cores. So every thread of the
-// process is pinned, the calling thread first; threads started later from it inherit its
-// affinity. On destruction every thread gets the process's former affinity back.
+// The affinity of a thread is its own: pinning only the calling thread would leave the threads
+// the process already runs (Qt's own among them) free to run on the other cores. So every thread
+// of the process is pinned, the calling thread first; threads started later from it, the
+// redraw's among them, inherit its affinity. On destruction every thread gets the process's former
+// affinity back.
 class OneCore {
 public:
     OneCore();

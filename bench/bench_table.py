@@ -2,16 +2,21 @@
 """Turns the JSON of tessaly_bench (run with --benchmark_repetitions) into Markdown: the machine,
 one table of medians, the ratios between cases and the targets, met or missed.
 
-Usage: bench_table.py RESULTS.json
+Usage: bench_table.py RESULTS.json... [--today TODAY.json...]
+
+Several files of one binary are pooled: the medians are taken over the repetitions of all of
+them. TODAY is the JSON of the same benchmark built from another revision and run alternately
+with it; its drawing cases are printed beside the new ones, with the ratios new ÷ today.
 
 Every case reports the wall-clock time and the CPU time of the whole process; both medians are
 printed, wall-clock first. Each target says which of the two it is judged on.
 """
 
 import json
+import statistics
 import sys
 
-MODELS = ("scatter", "walk")
+MODELS = ("scatter", "walk", "teapot")
 
 # (benchmark name, row title, kind): kind "time" prints milliseconds, "rate" MB/s of file text.
 ROWS = (
@@ -21,6 +26,7 @@ ROWS = (
     ("case2_cairo_redraw", "2 full redraw, Cairo, all cores", "time"),
     ("case2_agg_redraw", "2 full redraw, AGG, all cores", "time"),
     ("case3_same_address_floor", "3 same-address floor (the stores of 1), one core", "time"),
+    ("case3b_cache_floor", "3b cache floor (as many stores into 32 KiB), one core", "time"),
     ("case4_drag_step", "4 drag step (erase, turn, draw), all cores", "time"),
     ("case5_move_step", "5 move step (SetXYZ, full redraw), all cores", "time"),
     ("case6_pick_no_hit", "6 pick over the whole model, no hit", "time"),
@@ -36,14 +42,35 @@ UNIT_TO_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 WALL, CPU = "real_time", "cpu_time"
 
 
-def medians(data):
-    """{(case, model): benchmark entry} for every median aggregate."""
+# The cases run from today's revision too, to be printed beside the new ones.
+TODAY_ROWS = (
+    ("case1_redraw_one_core", "1 full redraw, one core"),
+    ("case1_redraw_all_cores", "1 full redraw, all cores"),
+    ("case4_drag_step", "4 drag step, all cores"),
+)
+
+
+def medians(runs):
+    """{(case, model): entry} with the medians over the repetitions of every file in runs (the
+    first entry's counters kept), or the files' own median aggregates where they hold no
+    repetitions."""
+    pooled = {}
+    for data in runs:
+        for entry in data.get("benchmarks", []):
+            if entry.get("run_type") == "iteration":
+                case, model = entry["run_name"].split("/")[:2]
+                pooled.setdefault((case, model), []).append(entry)
     out = {}
-    for entry in data.get("benchmarks", []):
-        if entry.get("aggregate_name") != "median":
-            continue
-        case, model = entry["run_name"].split("/")[:2]
-        out[(case, model)] = entry
+    for key, entries in pooled.items():
+        entry = dict(entries[0])
+        for field in (WALL, CPU):
+            entry[field] = statistics.median(e[field] for e in entries)
+        entry["repetitions"] = len(entries)
+        out[key] = entry
+    for data in runs:
+        for entry in data.get("benchmarks", []):
+            if entry.get("aggregate_name") == "median":
+                out.setdefault(tuple(entry["run_name"].split("/")[:2]), entry)
     return out
 
 
@@ -77,17 +104,24 @@ def cell(entry, kind):
 
 
 def main(argv):
-    if len(argv) != 2:
+    files = argv[1:]
+    today_files = files[files.index("--today") + 1:] if "--today" in files else []
+    files = files[:files.index("--today")] if "--today" in files else files
+    if not files:
         print(__doc__.strip(), file=sys.stderr)
         return 2
-    with open(argv[1], encoding="utf-8") as f:
-        data = json.load(f)
-    table = medians(data)
+    runs = []
+    for name in files + today_files:
+        with open(name, encoding="utf-8") as f:
+            runs.append(json.load(f))
+    data = runs[0]
+    table = medians(runs[:len(files)])
+    today = medians(runs[len(files):])
     if not table:
         print("no median aggregates: run with --benchmark_repetitions of 2 or more", file=sys.stderr)
         return 1
     context = data.get("context", {})
-    repetitions = max((e.get("repetitions", 0) for e in data.get("benchmarks", [])), default=0)
+    repetitions = max((e.get("repetitions", 0) for e in table.values()), default=0)
 
     def get(case, model):
         return table.get((case, model))
@@ -108,7 +142,7 @@ def main(argv):
     print(f"Date: {context.get('date', '?')}  ")
     print(f"Machine: {cores} cores (`nproc`), {context.get('tessaly_cpu_model', '?')} "
           f"(`/proc/cpuinfo`), load average at start {context.get('tessaly_load_average', '?')}; "
-          f"Qt's pool {context.get('tessaly_pool_threads', '?')} threads  ")
+          f"redraw threads {context.get('tessaly_redraw_threads', '?')}  ")
     print(f"Libraries: Qt {context.get('tessaly_qt_version', '?')}, "
           f"Cairo {context.get('tessaly_cairo_version', 'not built')}, "
           f"AGG {context.get('tessaly_agg_version', 'not built')}  ")
@@ -124,6 +158,13 @@ def main(argv):
             if pixels:
                 title += " — " + " / ".join(f"{p / 1e6:.2f} M" for p in pixels) + " pixels"
         print(f"| {title} | " + " | ".join(cell(get(case, m), kind) for m in MODELS) + " |")
+    for case, title in TODAY_ROWS if today else ():
+        print(f"| today: {title} | " + " | ".join(
+            cell(today.get((case, m)), "time") for m in MODELS) + " |")
+
+    def new_to_today(case, model, key):
+        entry, before = get(case, model), today.get((case, model))
+        return ms(entry, key) / ms(before, key) if entry and before else None
 
     def both(values_of):
         """A row cell per model from (wall, cpu) pairs."""
@@ -139,6 +180,10 @@ def main(argv):
             f"{per_segment_ns(m, WALL):.1f} ns ({per_segment_ns(m, CPU):.1f})" for m in MODELS]),
         ("ratio 1 one core ÷ 3 floor", both(
             lambda m, k: ratio("case1_redraw_one_core", "case3_same_address_floor", m, k))),
+        ("ratio 1 one core ÷ 3b cache floor", both(
+            lambda m, k: ratio("case1_redraw_one_core", "case3b_cache_floor", m, k))),
+        ("ratio 3 floor ÷ 3b cache floor", both(
+            lambda m, k: ratio("case3_same_address_floor", "case3b_cache_floor", m, k))),
         ("ratio 1 all cores ÷ 1 one core", both(
             lambda m, k: ratio("case1_redraw_all_cores", "case1_redraw_one_core", m, k))),
     ]
@@ -147,6 +192,9 @@ def main(argv):
             lambda m, k, c=case: ratio(c, "case1_redraw_all_cores", m, k))))
     derived.append(("ratio 8 window ÷ 1 all cores", both(
         lambda m, k: ratio("case8_window_refresh", "case1_redraw_all_cores", m, k))))
+    for case, title in TODAY_ROWS if today else ():
+        derived.append((f"ratio {title}, new ÷ today", both(
+            lambda m, k, c=case: new_to_today(c, m, k))))
     for title, cells in derived:
         print(f"| {title} | " + " | ".join(cells) + " |")
 
@@ -180,9 +228,22 @@ def main(argv):
               times)
     goals = {"scatter": (40.0, 25.0, 10.0), "walk": (30.0, 40.0, 5.0)}
     for model in MODELS:
-        for (case, name), goal in zip(PEERS, goals[model]):
+        for (case, name), goal in zip(PEERS, goals.get(model, ())):
             check(f"{model}: {name} ÷ Tessaly ≥ {goal:.0f}× (wall)",
                   ratio(case, "case1_redraw_all_cores", model, WALL), goal, False, times)
+    check("full redraw, walk, one core ÷ same-address floor ≤ 2× (CPU)",
+          ratio("case1_redraw_one_core", "case3_same_address_floor", "walk", CPU), 2.0, True, times)
+    check("full redraw, scatter, one core ÷ cache floor ≤ 2× (CPU)",
+          ratio("case1_redraw_one_core", "case3b_cache_floor", "scatter", CPU), 2.0, True, times)
+    check("full redraw, scatter, one core, new ÷ today ≤ 0.7× (CPU)",
+          new_to_today("case1_redraw_one_core", "scatter", CPU), 0.7, True, times)
+    check("drag step, walk ≤ 4 ms (wall)", time("case4_drag_step", "walk", WALL), 4.0, True,
+          millis)
+    check("drag step, scatter ≤ 16.7 ms (wall)", time("case4_drag_step", "scatter", WALL), 16.7,
+          True, millis)
+    for model in ("scatter", "walk"):
+        check(f"drag step, {model}, new ÷ today ≤ 0.8× (wall)",
+              new_to_today("case4_drag_step", model, WALL), 0.8, True, times)
     check("move step, walk < 16 ms (wall)", time("case5_move_step", "walk", WALL), 16.0, True,
           millis)
     for model in MODELS:

@@ -35,7 +35,6 @@
 #include <QPixmap>
 #include <QRegion>
 #include <QScreen>
-#include <QThreadPool>
 
 #include <algorithm>
 #include <array>
@@ -109,7 +108,7 @@ template <typename C> void FullRedrawOn(benchmark::State& state, Subject& subjec
     state.counters["pixels"] = static_cast<double>(RedrawWrites(subject));
 }
 
-// 1. The full redraw on RasterCanvas with every thread of the process on one core: the pool
+// 1. The full redraw on RasterCanvas with every thread of the process on one core: the redraw's
 // threads still draw the other views, taking turns with the calling thread.
 void FullRedrawOneCore(benchmark::State& state, Subject& subject) {
     const OneCore pinned;
@@ -141,6 +140,44 @@ void SameAddressFloor(benchmark::State& state, Subject& subject) {
         colour ^= 0x00FFFFFFu;
     }
     state.counters["pixels"] = static_cast<double>(RedrawWrites(subject));
+}
+
+// 3b. The cache floor: as many 4-byte stores as case 3 makes, into a 32 KiB buffer that stays in
+// the first-level data cache, eight to a loop step, none depending on another. They are volatile
+// so that the compiler neither merges them nor turns them into vector stores: this is the limit no
+// order of scalar stores can beat. One core, as case 3.
+void CacheFloor(benchmark::State& state, Subject& subject) {
+    constexpr std::size_t kWords = 32 * 1024 / sizeof(uint32_t);
+    constexpr std::size_t kUnroll = 8;
+    const uint64_t stores = RedrawWrites(subject);
+    const OneCore pinned;
+    std::vector<uint32_t> buffer(kWords, 0);
+    volatile uint32_t* const words = buffer.data();
+    uint32_t colour = RasterCanvas::toRgb32(kGreen);
+    for (auto _ : state) {
+        uint64_t left = stores;
+        while (left > 0) {
+            const std::size_t n = left < kWords ? static_cast<std::size_t>(left) : kWords;
+            std::size_t i = 0;
+            for (; i + kUnroll <= n; i += kUnroll) {
+                words[i] = colour;
+                words[i + 1] = colour;
+                words[i + 2] = colour;
+                words[i + 3] = colour;
+                words[i + 4] = colour;
+                words[i + 5] = colour;
+                words[i + 6] = colour;
+                words[i + 7] = colour;
+            }
+            for (; i < n; ++i) {
+                words[i] = colour;
+            }
+            left -= n;
+        }
+        benchmark::ClobberMemory();
+        colour ^= 0x00FFFFFFu;
+    }
+    state.counters["pixels"] = static_cast<double>(stores);
 }
 
 // 4. One step of the rotate tool: erase in black, turn about y and x, draw again. Every step starts
@@ -375,6 +412,7 @@ constexpr std::array kCases{
     CaseEntry{"case2_agg_redraw", FullRedrawOn<AggCanvas>, benchmark::kMillisecond},
 #endif
     CaseEntry{"case3_same_address_floor", SameAddressFloor, benchmark::kMillisecond},
+    CaseEntry{"case3b_cache_floor", CacheFloor, benchmark::kMillisecond},
     CaseEntry{"case4_drag_step", DragStep, benchmark::kMillisecond},
     CaseEntry{"case5_move_step", MoveStep, benchmark::kMillisecond},
     CaseEntry{"case6_pick_no_hit", PickNoHit, benchmark::kMicrosecond},
@@ -411,8 +449,7 @@ void DescribeMachine() {
     benchmark::AddCustomContext("tessaly_cores", std::to_string(AllowedCores()));
     benchmark::AddCustomContext("tessaly_cpu_model", CpuModel());
     benchmark::AddCustomContext("tessaly_load_average", LoadAverage());
-    benchmark::AddCustomContext("tessaly_pool_threads",
-                                std::to_string(QThreadPool::globalInstance()->maxThreadCount()));
+    benchmark::AddCustomContext("tessaly_redraw_threads", std::to_string(RedrawThreads()));
     benchmark::AddCustomContext("tessaly_qt_version", qVersion());
 #ifdef TESSALY_BENCH_CAIRO
     benchmark::AddCustomContext("tessaly_cairo_version", CairoCanvas::Version());
@@ -443,6 +480,7 @@ int main(int argc, char** argv) {
     std::deque<Subject> subjects;
     subjects.push_back(Subject{"scatter", benchmodels::Scatter(), std::nullopt});
     subjects.push_back(Subject{"walk", benchmodels::Walk(), std::nullopt});
+    subjects.push_back(Subject{"teapot", benchmodels::Teapot(TESSALY_EXAMPLES_DIR), std::nullopt});
     for (const CaseEntry& entry : kCases) {
         for (Subject& subject : subjects) {
             const std::string name = std::string(entry.name) + "/" + subject.name;

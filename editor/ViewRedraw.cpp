@@ -1,60 +1,19 @@
-// The views other than the front one are shared out on Qt's global thread pool; their failures
-// come back as exception pointers, since a pool thread must not let an exception escape.
+// The views other than the front one are shared out on standard threads started for the redraw
+// and joined before it returns: ThreadSanitizer knows the ordering that start and join give, so
+// it checks every access of the views' drawing without annotations. Failures come back as
+// exception pointers, since a thread must not let an exception escape.
 #include "ViewRedraw.h"
 
 #include "Canvas.h"
-
-#include <QFuture>
-#include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstddef>
 #include <exception>
-
-#if defined(__SANITIZE_THREAD__)
-#include <sanitizer/tsan_interface.h>
-// The runtime's calls that leave a thread's accesses unchecked; no installed header declares them.
-extern "C" void AnnotateIgnoreReadsBegin(const char* file, int line);
-extern "C" void AnnotateIgnoreReadsEnd(const char* file, int line);
-extern "C" void AnnotateIgnoreWritesBegin(const char* file, int line);
-extern "C" void AnnotateIgnoreWritesEnd(const char* file, int line);
-#endif
+#include <thread>
 
 namespace {
-
-// Qt's libraries are not built with ThreadSanitizer, so it cannot see the ordering that
-// QtConcurrent::run and waitForFinished give, and would take what the caller wrote before starting
-// a helper, and what the helper wrote before waitForFinished returned, for races. Each side hands
-// the queue over at its end and takes it over at its start, which states that ordering. The task
-// QtConcurrent::run builds is read first by Qt's pool thread, before any of our code runs there,
-// so no hand-over can cover it: building it goes unchecked. In any other build these do nothing.
-#if defined(__SANITIZE_THREAD__)
-void HandOver(void* queue) {
-    __tsan_release(queue);
-}
-void TakeOver(void* queue) {
-    __tsan_acquire(queue);
-}
-struct UncheckedInQt {
-    UncheckedInQt() {
-        AnnotateIgnoreReadsBegin(__FILE__, __LINE__);
-        AnnotateIgnoreWritesBegin(__FILE__, __LINE__);
-    }
-    ~UncheckedInQt() {
-        AnnotateIgnoreWritesEnd(__FILE__, __LINE__);
-        AnnotateIgnoreReadsEnd(__FILE__, __LINE__);
-    }
-    UncheckedInQt(const UncheckedInQt&) = delete;
-    UncheckedInQt& operator=(const UncheckedInQt&) = delete;
-};
-#else
-void HandOver(void* /*queue*/) {}
-void TakeOver(void* /*queue*/) {}
-struct UncheckedInQt {};
-#endif
 
 using Draw = void (c3dObj::*)(Canvas&, uint32_t, uint32_t) const;
 
@@ -92,6 +51,11 @@ private:
 
 } // namespace
 
+std::size_t RedrawThreads() {
+    static const std::size_t cores = std::max(std::thread::hardware_concurrency(), 1U);
+    return cores;
+}
+
 void ClearViews(const ViewCanvases& views) {
     for (Canvas* view : {&views.front, &views.top, &views.left, &views.presp}) {
         view->Cls();
@@ -112,29 +76,13 @@ void DrawShownViews(const c3dObj& model, const ViewCanvases& views, ShownViews s
             queue.Add(others[i]);
         }
     }
-    // The calling thread draws too, so the pool lends one thread fewer than it has: one thread per
-    // core in all, and none past the views there are to share.
-    const auto helpers = std::min<std::size_t>(
-        static_cast<std::size_t>(std::max(QThreadPool::globalInstance()->maxThreadCount() - 1, 0)),
-        queue.size());
-    std::array<QFuture<void>, 3> helping{};
-    // Whatever happens below, no helper is left running on the queue once it is gone.
-    const struct WaitForHelpers {
-        std::array<QFuture<void>, 3>& helping;
-        ~WaitForHelpers() {
-            for (QFuture<void>& helper : helping) {
-                helper.waitForFinished();
-            }
-        }
-    } waitForHelpers{helping};
-    HandOver(&queue);
+    // The calling thread draws too, so one thread fewer is started than there are cores, and none
+    // past the views there are to share. The threads are joined when they go out of scope, before
+    // the queue does, whatever happens below.
+    const std::size_t helpers = std::min<std::size_t>(RedrawThreads() - 1, queue.size());
+    std::array<std::jthread, 3> helping{};
     for (std::size_t h = 0; h < helpers; ++h) {
-        [[maybe_unused]] const UncheckedInQt building;
-        helping[h] = QtConcurrent::run([&queue, &model, c, p] {
-            TakeOver(&queue);
-            queue.DrawAll(model, c, p);
-            HandOver(&queue);
-        });
+        helping[h] = std::jthread([&queue, &model, c, p] { queue.DrawAll(model, c, p); });
     }
     std::exception_ptr failure;
     try {
@@ -146,10 +94,11 @@ void DrawShownViews(const c3dObj& model, const ViewCanvases& views, ShownViews s
         failure = std::current_exception();
     }
     queue.DrawAll(model, c, p);
-    for (QFuture<void>& helper : helping) {
-        helper.waitForFinished();
+    for (std::jthread& helper : helping) {
+        if (helper.joinable()) {
+            helper.join();
+        }
     }
-    TakeOver(&queue);
     for (const OtherView& view : others) {
         if (!failure) {
             failure = view.failure;

@@ -4,6 +4,7 @@
 
 #include "c3dObj.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 
@@ -23,6 +24,9 @@ struct ShownViews {
     bool left = false;
     bool top = false;
 };
+
+// The threads a redraw draws on, the calling thread among them: one per core the machine has.
+std::size_t RedrawThreads();
 
 // Fills every view with the background, shown or not, in the order front, top, left, perspective.
 void ClearViews(const ViewCanvases& views);

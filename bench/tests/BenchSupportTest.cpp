@@ -19,14 +19,12 @@
 #include "AggCanvas.h"
 #endif
 
-#include <QThreadPool>
-
 #include <gtest/gtest.h>
 
+#include <barrier>
 #include <cmath>
 #include <cstdint>
 #include <functional>
-#include <future>
 #include <memory>
 #include <sched.h>
 #include <thread>
@@ -84,6 +82,12 @@ TEST(BenchModels, BothModels_HoldTheLargestCountAboutTheWindowsStartCentre) {
         EXPECT_EQ(obj.GetCY(), 170.5f);
         EXPECT_EQ(obj.GetCZ(), 113.25f);
     }
+}
+
+TEST(BenchModels, Teapot_HoldsTheExamplesPointsAboutTheWindowsStartCentre) {
+    const c3dObj teapot = benchmodels::Teapot(TESSALY_EXAMPLES_DIR);
+    EXPECT_EQ(teapot.nPoints(), 3968);
+    EXPECT_TRUE(CentreIs(teapot, 226.5f, 170.5f, 113.25f));
 }
 
 TEST(BenchModels, SameSeed_GivesTheSamePoints_AnotherSeedOthers) {
@@ -198,29 +202,36 @@ cpu_set_t ThreadAffinity() {
     return set;
 }
 
-// The affinity of a thread of Qt's global pool. The task is started on the pool and waited for
-// through a promise, so it cannot be run on the calling thread instead; the pool keeps its idle
-// threads for half a minute, so the thread is one the pool started before any pinning.
-cpu_set_t PoolThreadAffinity() {
-    std::promise<std::pair<cpu_set_t, std::thread::id>> reported;
-    QThreadPool::globalInstance()->start([&reported] {
-        reported.set_value({ThreadAffinity(), std::this_thread::get_id()});
+TEST(OneCore, PinsTheThreadsStartedBeforeToo_AndGivesTheFormerCoresBack) {
+    // A thread started before the pinning reads its own affinity each time it is asked, until
+    // it is let go; it is let go however the test ends, so that it can be joined.
+    std::barrier meet(2);
+    cpu_set_t seen{};
+    bool done = false;
+    const std::jthread earlier([&] {
+        for (meet.arrive_and_wait(); !done; meet.arrive_and_wait()) {
+            seen = ThreadAffinity();
+            meet.arrive_and_wait();
+        }
     });
-    const auto [set, thread] = reported.get_future().get();
-    EXPECT_NE(thread, std::this_thread::get_id());
-    return set;
-}
-
-TEST(OneCore, PinsThePoolThreadsToo_AndGivesTheFormerCoresBack) {
-    const cpu_set_t before = PoolThreadAffinity();
+    const auto earlierAffinity = [&] {
+        meet.arrive_and_wait();
+        meet.arrive_and_wait();
+        return seen;
+    };
+    const std::unique_ptr<bool, std::function<void(bool*)>> letGo(&done, [&meet](bool* d) {
+        *d = true;
+        meet.arrive_and_wait();
+    });
+    const cpu_set_t before = earlierAffinity();
     {
         const OneCore pinned;
-        for (const cpu_set_t& set : {ThreadAffinity(), PoolThreadAffinity()}) {
+        for (const cpu_set_t& set : {ThreadAffinity(), earlierAffinity()}) {
             EXPECT_EQ(CPU_COUNT(&set), 1);
             EXPECT_TRUE(CPU_ISSET(pinned.core(), &set));
         }
     }
-    for (const cpu_set_t& set : {ThreadAffinity(), PoolThreadAffinity()}) {
+    for (const cpu_set_t& set : {ThreadAffinity(), earlierAffinity()}) {
         EXPECT_TRUE(CPU_EQUAL(&set, &before));
     }
     EXPECT_EQ(AllowedCores(), CPU_COUNT(&before));

@@ -4,12 +4,16 @@
 #include "EditingFixture.h"
 
 #include <QApplication>
+#include <QByteArray>
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
 #include <QInputMethodEvent>
 #include <QTest>
 #include <QToolButton>
+
+#include <cstdlib>
+#include <thread>
 
 using Redraw = EditingFixture;
 
@@ -282,3 +286,30 @@ TEST_F(Redraw, Boxes_ShowOnlyWholeCharactersWithoutTheFocus_ComposedTextWithIt_A
     EXPECT_NE(form->txtSelectedObj->grab().toImage(), empty);
     QApplication::setFont(standard);
 }
+
+#if defined(__SANITIZE_THREAD__)
+// The views are drawn on standard threads so that ThreadSanitizer needs no filter of its reports:
+// a race of ours that passes through Qt's code, two threads of ours writing and copying one
+// QByteArray, must still be reported. It is planted in a child process, whose exit status the
+// sanitizer sets to 66 when it reports anything.
+TEST(ThreadSanitizer, ARaceOfOursThroughAQtContainer_IsReported) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto race = [] {
+        QByteArray shared(4096, 'a');
+        {
+            const std::jthread writer([&shared] {
+                for (int i = 0; i < 2000; ++i) {
+                    shared.replace(i % 4000, 3, "xyz", 3);
+                }
+            });
+            const std::jthread reader([&shared] {
+                for (int i = 0; i < 2000; ++i) {
+                    const QByteArray copy(shared.constData(), shared.size());
+                }
+            });
+        }
+        std::exit(0);
+    };
+    EXPECT_EXIT(race(), testing::ExitedWithCode(66), "data race");
+}
+#endif
