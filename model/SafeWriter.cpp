@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <optional>
 #include <random>
+#include <system_error>
 #include <utility>
 
 #include <fcntl.h>
@@ -41,7 +42,7 @@ constexpr int kNameTries = 1000;
 constexpr std::string_view kRandomLetters =
     "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 constexpr std::size_t kRandomLength = 8;
-// Where a file without a name can be reached by a name, to give it one (so /proc must be mounted).
+// Where a file without a name can be reached by a name, to give it one.
 constexpr const char* kOwnFiles = "/proc/self/fd/";
 
 std::string FolderOf(const std::string& path) {
@@ -338,15 +339,19 @@ void SafeWriter::MakeBackup(bool backupBeside) {
 }
 
 // A file without a name leaves nothing behind when the editor or the machine stops; where the file
-// system cannot make one (NFS), the file gets a random name at once.
+// system cannot make one (NFS), or it could not be named later (no /proc), the file gets a random
+// name at once.
 void SafeWriter::CreateTemporary(mode_t mode) {
-    temporaryFd_ = open(folder_.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
-    if (temporaryFd_ >= 0) {
-        Lock(temporaryFd_);
-        return;
-    }
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-        Fail(errno, "cannot create a file in the folder of");
+    std::error_code unknown;
+    if (std::filesystem::is_directory(kOwnFiles, unknown)) {
+        temporaryFd_ = open(folder_.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+        if (temporaryFd_ >= 0) {
+            Lock(temporaryFd_);
+            return;
+        }
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+            Fail(errno, "cannot create a file in the folder of");
+        }
     }
     temporary_ = UnderFreeName(
         [this](int) { return RandomName(target_); },

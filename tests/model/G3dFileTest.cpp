@@ -902,6 +902,11 @@ TEST_F(G3dFile, SaveFile_FaultAtEveryCall_NeverLosesTheOldContentOrLeavesAStrayF
                     EXPECT_EQ(save(0, Fault::Kill, false), kSaved);
                     EXPECT_TRUE(everyName(fresh));
                     EXPECT_TRUE(Extra(folder.path(), after) == extra); // nothing it left is lost
+                    for (const auto& [file, bytes] : extra) { // a hidden one is the new file
+                        EXPECT_TRUE(fs::path(file).filename().string()[0] != '.' || row.likeNfs ||
+                                    bytes == fresh)
+                            << file;
+                    }
                 } else {
                     ASSERT_TRUE(outcome == kFailed || outcome == kSaved || outcome == kWritten ||
                                 outcome == kUnreached)
