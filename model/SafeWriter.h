@@ -30,8 +30,9 @@
 // old content is in the backup; a failure puts the old content back from it, and where even that
 // fails, the backup stays and the error names it.
 //
-// A save removes no file but the ones it made: a backup that an earlier save, or anybody, left
-// stays, and the next free name is taken instead. Without a successful Commit the target keeps
+// A save removes or replaces no file but the ones it made and, by its rename or rewrite, the
+// target's old content: a backup that an earlier save, or anybody, left stays, and the next free
+// name is taken instead. Without a successful Commit the target keeps
 // its old content, but for that last case. Every failure is a FileError; one whose reason is
 // Written says that the new content is in place and what could not be finished.
 class SafeWriter {

@@ -53,6 +53,7 @@ struct {
 } armed;
 
 bool likeNfs = false;
+bool nfsLocks = false;
 
 // ---- what a power cut would put back ----
 
@@ -188,8 +189,9 @@ const char* CallFaults::Failed() {
     return armed.failed;
 }
 
-void CallFaults::LikeNfs() {
+void CallFaults::LikeNfs(bool withLocks) {
     likeNfs = true;
+    nfsLocks = withLocks;
 }
 
 void CallFaults::TrackPowerCut() {
@@ -269,7 +271,7 @@ extern "C" int __wrap_syncfs(int fd) {
 }
 
 extern "C" int __wrap_flock(int fd, int op) {
-    if (likeNfs) {
+    if (likeNfs && !nfsLocks) {
         errno = ENOLCK;
         return -1;
     }

@@ -23,9 +23,9 @@ long Disarm();
 // The name of the call that was made to fail, or "" when none was.
 const char* Failed();
 
-// From now on the calls behave as on NFS without its lock service: no file without a name, no
-// lock.
-void LikeNfs();
+// From now on the calls behave as on NFS: no file without a name, and no lock unless withLocks
+// (its lock service runs).
+void LikeNfs(bool withLocks);
 
 // From now on the calls keep what a power cut would take back: each file's content as of its
 // last fsync, cut to its shortest length since (a truncation reaches the disk with the file

@@ -751,6 +751,7 @@ TEST_F(G3dFile, SaveFile_FaultAtEveryCall_NeverLosesTheOldContentOrLeavesAStrayF
         bool isNew = false;
         bool likeNfs = false;
         fs::perms folderMode = fs::perms(0755); // of file's folder, where it is not the test's
+        bool nfsLocks = false;                  // with likeNfs: its lock service runs
     };
     const Row rows[] = {
         {"plain file", "m.G3D"},
@@ -759,6 +760,8 @@ TEST_F(G3dFile, SaveFile_FaultAtEveryCall_NeverLosesTheOldContentOrLeavesAStrayF
         {"new file", "m.G3D", nullptr, nullptr, false, nullptr, true},
         {"group not to be kept", "m.G3D", nullptr, nullptr, false, "fchown"},
         {"like NFS without locks", "m.G3D", nullptr, nullptr, false, nullptr, false, true},
+        {"like NFS with locks", "m.G3D", nullptr, nullptr, false, nullptr, false, true,
+         fs::perms(0755), true},
         {"another user's file", "m.G3D", nullptr, nullptr, true},
         {"folder not writable", "shut/m.G3D", nullptr, nullptr, true},
         {"folder not readable", "dark/m.G3D", nullptr, nullptr, true, nullptr, false, false,
@@ -816,7 +819,7 @@ TEST_F(G3dFile, SaveFile_FaultAtEveryCall_NeverLosesTheOldContentOrLeavesAStrayF
             const auto restrict = [&] { return !row.otherUser || BecomeOtherUser(); };
             return InChild(restrict, [&] {
                 if (row.likeNfs) {
-                    CallFaults::LikeNfs();
+                    CallFaults::LikeNfs(row.nfsLocks);
                 }
                 if (cut) {
                     CallFaults::TrackPowerCut();
@@ -889,10 +892,11 @@ TEST_F(G3dFile, SaveFile_FaultAtEveryCall_NeverLosesTheOldContentOrLeavesAStrayF
                     const bool secondSaved = outcome >= kSecondSaved;
                     const bool firstSaved = outcome % kSecondSaved != kFailed;
                     // Without a lock, a second save after the first's rename replaces it.
-                    EXPECT_TRUE(everyName(firstSaved    ? fresh
-                                          : secondSaved ? secondBytes
-                                                        : old) ||
-                                (row.likeNfs && secondSaved && everyName(secondBytes)));
+                    EXPECT_TRUE(
+                        everyName(firstSaved    ? fresh
+                                  : secondSaved ? secondBytes
+                                                : old) ||
+                        (row.likeNfs && !row.nfsLocks && secondSaved && everyName(secondBytes)));
                     EXPECT_EQ(FilesUnder(folder.path()),
                               firstSaved || secondSaved ? after : before);
                 } else if (outcome == CallFaults::kKilled) {
