@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -171,6 +172,7 @@ class Record {
 public:
     explicit Record(std::vector<uint32_t>& indices) : indices_(indices) {}
 
+    void colour(uint32_t /*rgb32*/) {}
     std::ptrdiff_t at(std::ptrdiff_t index) const { return index; }
     void pixel(std::ptrdiff_t i) const { indices_.push_back(static_cast<uint32_t>(i)); }
     void run(std::ptrdiff_t first, int count) const { column(first, 1, count); }
@@ -274,9 +276,9 @@ int roundToPixel(double v, int size) {
 struct Grid {
     int width;
     int height;
-    // The clipping's far edges plus a half pixel, as the floats they round down to, in double.
-    double lastX;
-    double lastY;
+    // The last floats inside the clipping's far edges.
+    float lastX;
+    float lastY;
     RasterCanvas::Stepping stepping;
 
     Box view() const {
@@ -285,34 +287,22 @@ struct Grid {
     }
 };
 
-// The clipping's far edge of an axis of this size, as the last float not beyond it, plus a half
-// pixel: a float end v lies inside the edge exactly when v + 0.5 in double does not exceed it.
-double lastInside(int size) {
+// The last float not beyond the clipping's far edge of an axis of this size.
+float lastInside(int size) {
     const double edge = size - kHalfPixel - kFarEdgeInset;
     const auto last = static_cast<float>(edge);
-    const float inside = static_cast<double>(last) > edge
-                             ? std::nextafter(last, -std::numeric_limits<float>::infinity())
-                             : last;
-    return static_cast<double>(inside) + kHalfPixel;
+    return static_cast<double>(last) > edge
+               ? std::nextafter(last, -std::numeric_limits<float>::infinity())
+               : last;
 }
 
-// An end shifted by a half pixel, as the test for lying inside the view and the rounding to the
-// nearest pixel both want it: in double the sum is exact for every float in or near the view, and
-// a NaN fails every test.
-struct Shifted {
-    double x;
-    double y;
-
-    explicit Shifted(float vx, float vy)
-        : x(static_cast<double>(vx) + kHalfPixel), y(static_cast<double>(vy) + kHalfPixel) {}
-    bool inside(const Grid& grid) const {
-        return x >= 0.0 && x <= grid.lastX && y >= 0.0 && y <= grid.lastY;
+template <typename Store> void walk(const Grid& grid, const Walk& w, Store store) {
+    if (grid.stepping == RasterCanvas::Stepping::FixedPoint && w.major <= kExactMajor) {
+        walkFixedPoint(w, store);
+    } else {
+        walkBresenham(w, store);
     }
-    // The end's pixel, for an end inside: there the shifted end is at least 0 and below the
-    // size, where truncation is the floor and no clamping is needed.
-    int pixelX() const { return static_cast<int>(x); }
-    int pixelY() const { return static_cast<int>(y); }
-};
+}
 
 // A segment's end pixels, both inside the buffer.
 struct PixelEnds {
@@ -339,13 +329,10 @@ template <typename Store> void plot(const Grid& grid, PixelEnds e, Store store) 
     const std::ptrdiff_t stepX = e.x1 > e.x0 ? 1 : -1;
     const std::ptrdiff_t stepY = e.y1 > e.y0 ? width : -width;
     const bool xMajor = dx >= dy;
-    const Walk walk{e.y0 * width + e.x0, xMajor ? stepX : stepY, xMajor ? stepY : stepX,
-                    xMajor ? dx : dy, xMajor ? dy : dx};
-    if (grid.stepping == RasterCanvas::Stepping::FixedPoint && walk.major <= kExactMajor) {
-        walkFixedPoint(walk, store);
-    } else {
-        walkBresenham(walk, store);
-    }
+    walk(grid,
+         Walk{e.y0 * width + e.x0, xMajor ? stepX : stepY, xMajor ? stepY : stepX, xMajor ? dx : dy,
+              xMajor ? dy : dx},
+         store);
 }
 
 // The end pixels of the part of a segment inside the view, for a segment with an end outside it
@@ -418,7 +405,7 @@ bool spanInView(float across, float from, float to, int lines, int length, Span&
     return true;
 }
 
-// Both ends inside (and so finite): clipping would keep both exactly, so they are rounded at once.
+// A segment the set-up below leaves: an end outside the view, or not finite.
 template <typename Store>
 void drawSegment(const Grid& grid, const Canvas::Segment& s, Store store) {
     PixelEnds ends{};
@@ -444,21 +431,227 @@ void drawSegment(const Grid& grid, const Canvas::Segment& s, Store store) {
         }
         return;
     }
-    const Shifted a(s.x1, s.y1);
-    const Shifted b(s.x2, s.y2);
-    if (a.inside(grid) && b.inside(grid)) {
-        plot(grid, {a.pixelX(), a.pixelY(), b.pixelX(), b.pixelY()}, store);
-        return;
-    }
     if (clipToView(grid, s, ends)) {
         plot(grid, ends, store);
     }
 }
 
+// ---- many segments set up at once ----
+// Most segments of a drawing have both ends inside the view. Their set-up (the ends' pixels, the
+// major axis, the steps) is the same few operations on every segment, so it is done for a vector
+// of segments at a time, and the pixels are then stored segment by segment as above. Any other
+// segment is drawn by drawSegment.
+
+// How a set-up segment's pixels are stored.
+enum Kind : int32_t { kWalk, kRow, kColumn, kClipped };
+
+// Segments set up before their pixels are stored: few enough to stay in the first-level cache.
+constexpr std::size_t kChunk = 64;
+
+// What the set-up found, a slot a segment; for a row or column the major axis is along it.
+struct Chunk {
+    std::array<int32_t, kChunk> kind;
+    std::array<int32_t, kChunk> first;
+    std::array<int32_t, kChunk> majorStep;
+    std::array<int32_t, kChunk> minorStep;
+    std::array<int32_t, kChunk> major;
+    std::array<int32_t, kChunk> minor;
+    // The ends, an array a coordinate, as the vector unit loads them.
+    std::array<std::array<float, kChunk>, 4> ends;
+};
+
+// floor(v + 0.5) for v in [-0.5, 2^31): the whole part, plus one where the fraction reaches a
+// half. Both are exact in float, where v + 0.5 itself may round up to the next whole number.
+[[gnu::always_inline]] inline int32_t nearest(float v) {
+    const auto whole = static_cast<int32_t>(v);
+    return whole + static_cast<int32_t>(v - static_cast<float>(whole) >= 0.5f);
+}
+
+// All ones where the condition holds, else all zeros; and a choice by such a mask.
+[[gnu::always_inline]] inline int32_t mask(bool condition) {
+    return -static_cast<int32_t>(condition);
+}
+[[gnu::always_inline]] inline int32_t pick(int32_t mask, int32_t yes, int32_t no) {
+    return (mask & yes) | (~mask & no);
+}
+
+// Vectors pass only between functions inlined into one set-up, never across a call, so the ABI
+// change that GCC warns of for wide vectors does not arise; it reports it at the end of the file.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+// A block of N segments is 5 N words, loaded as five vectors of N; word k of segment l is word
+// 5 l + k. A field is pulled out by shuffles of two vectors each: the first two, the next two,
+// those two results, then the fifth. A lane whose word a later round brings takes any index (0).
+template <std::size_t N> struct Words {
+    // NOLINTNEXTLINE(modernize-use-using): GCC keeps the vector size of a dependent typedef only.
+    typedef uint32_t V __attribute__((vector_size(4 * N)));
+
+    // Where word w lies in the two vectors from word `from` on.
+    static constexpr std::size_t in(std::size_t w, std::size_t from) {
+        return w >= from && w < from + 2 * N ? w - from : 0;
+    }
+
+    template <std::size_t K, std::size_t... L>
+    [[gnu::always_inline]] static V field(const V (&w)[5], std::index_sequence<L...>) {
+        const V low = __builtin_shufflevector(w[0], w[1], in(5 * L + K, 0)...);
+        const V high = __builtin_shufflevector(w[2], w[3], in(5 * L + K, 2 * N)...);
+        const V four = __builtin_shufflevector(low, high, (5 * L + K < 2 * N ? L : N + L)...);
+        return __builtin_shufflevector(four, w[4], (5 * L + K < 4 * N ? L : 5 * L + K - 3 * N)...);
+    }
+};
+
+// The segments' fields into the chunk's arrays, a vector at a time: an array written a word at a
+// time and read a vector at a time would stall every load until the words had left the store
+// queue.
+template <std::size_t N>
+[[gnu::always_inline]] inline void transpose(const Canvas::Segment* __restrict segments,
+                                             std::size_t n, Chunk& chunk) {
+    static_assert(sizeof(Canvas::Segment) == 5 * sizeof(uint32_t));
+    using W = Words<N>;
+    using V = typename W::V;
+    constexpr auto lanes = std::make_index_sequence<N>();
+    std::size_t i = 0;
+    for (; i + N <= n; i += N) {
+        V w[5];
+        std::memcpy(&w, segments + i, sizeof w);
+        const std::array<V, 4> ends{W::template field<0>(w, lanes), W::template field<1>(w, lanes),
+                                    W::template field<2>(w, lanes), W::template field<3>(w, lanes)};
+        for (std::size_t k = 0; k < ends.size(); ++k) {
+            std::memcpy(&chunk.ends[k][i], &ends[k], sizeof ends[k]);
+        }
+    }
+    for (; i < n; ++i) {
+        const Canvas::Segment& s = segments[i];
+        chunk.ends[0][i] = s.x1;
+        chunk.ends[1][i] = s.y1;
+        chunk.ends[2][i] = s.x2;
+        chunk.ends[3][i] = s.y2;
+    }
+}
+
+// The set-up of n segments into chunk: for every segment with both ends inside (and so finite),
+// what plot works out for it; the clipping would keep such ends exactly, so they are rounded at
+// once. The loop is written with masks instead of conditions, so that the compiler sets up as many
+// segments at once as the vector unit holds.
+template <std::size_t N>
+[[gnu::always_inline]] inline void setUpLoop(const Grid& grid,
+                                             const Canvas::Segment* __restrict segments,
+                                             std::size_t n, Chunk* __restrict chunk) {
+    const int32_t width = grid.width;
+    const auto first = -static_cast<float>(kHalfPixel);
+    transpose<N>(segments, n, *chunk);
+    // Whole vectors: the lanes past n set up what the arrays hold there, and are never drawn.
+    for (std::size_t block = 0; block < n; block += N) {
+#pragma omp simd
+        for (std::size_t i = block; i < block + N; ++i) {
+            const Canvas::Segment s{chunk->ends[0][i], chunk->ends[1][i], chunk->ends[2][i],
+                                    chunk->ends[3][i], 0};
+            const int32_t inside = mask(
+                (s.x1 >= first) & (s.x1 <= grid.lastX) & (s.y1 >= first) & (s.y1 <= grid.lastY) &
+                (s.x2 >= first) & (s.x2 <= grid.lastX) & (s.y2 >= first) & (s.y2 <= grid.lastY));
+            // Ends outside are zeroed before they are converted, where they might not fit.
+            const auto end = [inside](float v) {
+                return nearest(std::bit_cast<float>(std::bit_cast<int32_t>(v) & inside));
+            };
+            const int32_t x0 = end(s.x1);
+            const int32_t y0 = end(s.y1);
+            const int32_t x1 = end(s.x2);
+            const int32_t y1 = end(s.y2);
+            const int32_t dx = x1 - x0;
+            const int32_t dy = y1 - y0;
+            const int32_t adx = (dx ^ (dx >> 31)) - (dx >> 31);
+            const int32_t ady = (dy ^ (dy >> 31)) - (dy >> 31);
+            const int32_t xMajor = mask(adx >= ady);
+            // 1 forwards, -1 backwards or not at all; dx and dy are far from the least int.
+            const int32_t stepX = ((dx - 1) >> 31) | 1;
+            const int32_t stepY = pick((dy - 1) >> 31, -width, width);
+            // A single pixel is a row: plot tries rows first.
+            const int32_t row = mask(dy == 0);
+            const int32_t column = mask(dx == 0);
+            const int32_t left = pick(mask(x1 < x0), x1, x0);
+            const int32_t top = pick(mask(y1 < y0), y1, y0);
+            chunk->kind[i] = pick(inside, pick(row, kRow, pick(column, kColumn, kWalk)), kClipped);
+            chunk->first[i] =
+                pick(row, y0 * width + left, pick(column, top * width + x0, y0 * width + x0));
+            chunk->majorStep[i] = pick(xMajor, stepX, stepY);
+            chunk->minorStep[i] = pick(xMajor, stepY, stepX);
+            chunk->major[i] = pick(xMajor, adx, ady);
+            chunk->minor[i] = pick(xMajor, ady, adx);
+        }
+    }
+}
+
+using SetUp = void (*)(const Grid&, const Canvas::Segment*, std::size_t, Chunk&);
+
+// The set-up for each vector unit; the pointers are __restrict so that the compiler does not
+// check at run time whether the chunk overlaps the segments.
+void setUp4(const Grid& grid, const Canvas::Segment* __restrict segments, std::size_t n,
+            Chunk& __restrict chunk) {
+    setUpLoop<4>(grid, segments, n, &chunk);
+}
+#if defined(__x86_64__)
+[[gnu::target("avx2")]] void setUp8(const Grid& grid, const Canvas::Segment* __restrict segments,
+                                    std::size_t n, Chunk& __restrict chunk) {
+    setUpLoop<8>(grid, segments, n, &chunk);
+}
+[[gnu::target("avx512f,avx512vl,avx512dq,avx512bw")]] void
+setUp16(const Grid& grid, const Canvas::Segment* __restrict segments, std::size_t n,
+        Chunk& __restrict chunk) {
+    setUpLoop<16>(grid, segments, n, &chunk);
+}
+#endif
+
+// The widest set-up this processor runs, at most `lanes` wide (0: no limit).
+SetUp chooseSetUp([[maybe_unused]] int lanes) {
+#if defined(__x86_64__)
+    if ((lanes == 0 || lanes >= 16) && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512dq")) {
+        return setUp16;
+    }
+    if ((lanes == 0 || lanes >= 8) && __builtin_cpu_supports("avx2")) {
+        return setUp8;
+    }
+#endif
+    return setUp4;
+}
+
+template <typename Store>
+void drawChunk(const Grid& grid, const Canvas::Segment* segments, std::size_t n, const Chunk& c,
+               Store store) {
+    for (std::size_t i = 0; i < n; ++i) {
+        store.colour(RasterCanvas::toRgb32(segments[i].colour));
+        switch (c.kind[i]) {
+        case kWalk:
+            walk(grid, Walk{c.first[i], c.majorStep[i], c.minorStep[i], c.major[i], c.minor[i]},
+                 store);
+            break;
+        case kRow:
+            store.run(store.at(c.first[i]), c.major[i] + 1);
+            break;
+        case kColumn:
+            store.column(store.at(c.first[i]), grid.width, c.major[i] + 1);
+            break;
+        default:
+            drawSegment(grid, segments[i], store);
+        }
+    }
+}
+
+template <typename Store>
+void drawSetUp(const Grid& grid, SetUp setUp, std::span<const Canvas::Segment> segments,
+               Store store) {
+    Chunk chunk{};
+    for (std::size_t done = 0; done < segments.size(); done += kChunk) {
+        const std::size_t n = std::min(kChunk, segments.size() - done);
+        setUp(grid, segments.data() + done, n, chunk);
+        drawChunk(grid, segments.data() + done, n, chunk, store);
+    }
+}
+
 } // namespace
 
-RasterCanvas::RasterCanvas(int width, int height, Stepping stepping)
-    : width_(std::max(width, 0)), height_(std::max(height, 0)), stepping_(stepping),
+RasterCanvas::RasterCanvas(int width, int height, Stepping stepping, int lanes)
+    : width_(std::max(width, 0)), height_(std::max(height, 0)), stepping_(stepping), lanes_(lanes),
       lastX_(lastInside(width_)), lastY_(lastInside(height_)), fore_(toRgb32(kBlack)),
       pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_),
               toRgb32(kBlack)) {}
@@ -512,43 +705,34 @@ void RasterCanvas::resize(int width, int height) {
 }
 
 void RasterCanvas::Line(float x1, float y1, float x2, float y2) {
-    Paint paint(pixels_.data());
-    paint.colour(fore_);
-    drawSegment(Grid{width_, height_, lastX_, lastY_, stepping_}, Segment{x1, y1, x2, y2, 0},
-                paint);
+    const Segment s{x1, y1, x2, y2, fromRgb32(fore_)};
+    draw({&s, 1}, Paint(pixels_.data()));
 }
 
-// The colour is converted only where it changes, and a model's drawing changes back and forth
-// between its line and marker colours, so the one before is kept converted too. Each segment is
-// drawn without a virtual call.
 void RasterCanvas::Lines(std::span<const Segment> segments) {
-    if (segments.empty()) {
-        return;
+    if (!segments.empty()) {
+        fore_ = toRgb32(segments.back().colour);
+        draw(segments, Paint(pixels_.data()));
     }
-    const Grid grid{width_, height_, lastX_, lastY_, stepping_};
-    Paint paint(pixels_.data());
-    uint32_t colour = segments.front().colour;
-    uint32_t rgb32 = toRgb32(colour);
-    uint32_t before = colour;
-    uint32_t beforeRgb32 = rgb32;
-    paint.colour(rgb32);
-    for (const Segment& s : segments) {
-        if (s.colour != colour) {
-            const bool back = s.colour == before;
-            before = std::exchange(colour, s.colour);
-            beforeRgb32 = std::exchange(rgb32, back ? beforeRgb32 : toRgb32(s.colour));
-            paint.colour(rgb32);
-        }
-        drawSegment(grid, s, paint);
-    }
-    fore_ = rgb32;
 }
 
 void RasterCanvas::TraceLines(std::span<const Segment> segments,
                               std::vector<uint32_t>& indices) const {
+    draw(segments, Record(indices));
+}
+
+// The reference, and canvases too large for 32-bit lanes, draw segment by segment.
+template <typename Store>
+void RasterCanvas::draw(std::span<const Segment> segments, Store store) const {
     const Grid grid{width_, height_, lastX_, lastY_, stepping_};
-    Record record(indices);
+    // The set-up's lanes hold buffer indices in 32 bits.
+    if (stepping_ == Stepping::FixedPoint &&
+        int64_t{width_} * height_ <= std::numeric_limits<int32_t>::max()) {
+        drawSetUp(grid, chooseSetUp(lanes_), segments, store);
+        return;
+    }
     for (const Segment& s : segments) {
-        drawSegment(grid, s, record);
+        store.colour(toRgb32(s.colour));
+        drawSegment(grid, s, store);
     }
 }

@@ -20,7 +20,9 @@ public:
     // error term, which also draws the segments too long for the fixed-point step to be exact.
     enum class Stepping { FixedPoint, Bresenham };
 
-    RasterCanvas(int width, int height, Stepping stepping = Stepping::FixedPoint);
+    // Lines and TraceLines set up segments a vector at a time, as wide as the processor runs, at
+    // most `lanes` (0: no limit); every width puts the same pixels.
+    RasterCanvas(int width, int height, Stepping stepping = Stepping::FixedPoint, int lanes = 0);
 
     void ForeColor(uint32_t colour) override;
     void Line(float x1, float y1, float x2, float y2) override;
@@ -49,13 +51,17 @@ public:
     static uint32_t fromRgb32(uint32_t rgb32);
 
 private:
+    // Draws the segments through a store of the rasteriser's, which paints or records the pixels.
+    template <typename Store> void draw(std::span<const Segment> segments, Store store) const;
+
     int width_;
     int height_;
     Stepping stepping_;
-    // Where the view ends for an end shifted by a half pixel, for the test that lets a segment
-    // with both ends inside skip the clipping.
-    double lastX_;
-    double lastY_;
+    int lanes_;
+    // The last floats inside the view, for the test that lets a segment with both ends inside
+    // skip the clipping.
+    float lastX_;
+    float lastY_;
     uint32_t fore_;
     std::vector<uint32_t> pixels_;
 };

@@ -229,6 +229,34 @@ Segment NearMiss(Random& random, int width, int height) {
             static_cast<float>(px - ny * s2), static_cast<float>(py + nx * s2)};
 }
 
+// A coordinate a few float steps from a whole or half pixel, where the rounding to a pixel turns.
+float NearATie(Random& random, int size) {
+    float v = static_cast<float>(random.Below(2 * size + 4) - 2) * 0.5f;
+    const int steps = random.Below(5) - 2;
+    for (int i = 0; i < std::abs(steps); ++i) {
+        v = std::nextafter(v, steps < 0 ? -1e9f : 1e9f);
+    }
+    return v;
+}
+
+// Segments as a model's drawing hands them over: short steps, a marker's arms, and any other.
+Canvas::Segment BatchSegment(Random& random, int width, int height) {
+    const float x = NearATie(random, width);
+    const float y = NearATie(random, height);
+    const auto reach = static_cast<float>(random.Below(19) - 9);
+    switch (random.Below(4)) {
+    case 0:
+        return {x, y, x + reach + NearATie(random, 1), y - reach, kGreen};
+    case 1:
+        return {x - reach, y, x + reach, y, kYellow};
+    case 2:
+        return {x, y - reach, x, y + reach, kYellow};
+    default:
+        const Segment s = RandomSegment(random, width, height);
+        return {s.x1, s.y1, s.x2, s.y2, kGreen};
+    }
+}
+
 // ---- the checks ----
 
 struct Tally {
@@ -529,6 +557,37 @@ TEST(RasterCanvasLine, TraceLines_ListsThePixelsLinesWritesInItsOrder) {
         }
         EXPECT_TRUE(traced == inTurn);
         EXPECT_TRUE(SamePixels(drawn, replayed)) << size.width << " x " << size.height;
+    }
+}
+
+// Lines and TraceLines set segments up a vector at a time, as wide as the processor runs (a width
+// it lacks falls back to the widest it has). Batches of every length, at every width, list the
+// pixels of Bresenham's walk, segment after segment: over a million segments in all.
+TEST(RasterCanvasLine, BatchesAtEveryVectorWidth_TraceThePixelsOfBresenhamsWalk) {
+    constexpr int kPerWidthAndSize = 70000;
+    constexpr int kLongestBatch = 300;
+    Random random(5772);
+    for (const int lanes : {4, 8, 16}) {
+        for (const ViewSize& size : kSizes) {
+            const RasterCanvas reference(size.width, size.height, Stepping::Bresenham);
+            const RasterCanvas batched(size.width, size.height, Stepping::FixedPoint, lanes);
+            for (int done = 0; done < kPerWidthAndSize;) {
+                std::vector<Canvas::Segment> batch(random.Below(kLongestBatch) + 1);
+                for (Canvas::Segment& s : batch) {
+                    s = BatchSegment(random, size.width, size.height);
+                }
+                std::vector<uint32_t> expected;
+                for (const Canvas::Segment& s : batch) {
+                    reference.TraceLines({&s, 1}, expected);
+                }
+                std::vector<uint32_t> pixels;
+                batched.TraceLines(batch, pixels);
+                ASSERT_TRUE(pixels == expected)
+                    << lanes << " lanes, " << size.width << " x " << size.height << ", "
+                    << batch.size() << " segments";
+                done += static_cast<int>(batch.size());
+            }
+        }
     }
 }
 
