@@ -43,9 +43,6 @@ struct Box {
     double xmax;
     double ymax;
 
-    bool contains(Point p) const {
-        return p.x >= xmin && p.x <= xmax && p.y >= ymin && p.y <= ymax;
-    }
     bool isFar(Point p) const {
         return p.x < xmin - kNearReach || p.x > xmax + kNearReach || p.y < ymin - kNearReach ||
                p.y > ymax + kNearReach;
@@ -255,7 +252,8 @@ constexpr ShortSteps kShortSteps = [] {
     return table;
 }();
 
-template <typename Store> void walkFixedPoint(const Walk& w, Store store) {
+template <typename Store>
+[[gnu::always_inline]] inline void walkFixedPoint(const Walk& w, Store store) {
     const auto major = static_cast<uint64_t>(w.major);
     const auto minor = static_cast<uint64_t>(w.minor);
     const bool isShort = w.major <= kShortMajor;
@@ -287,13 +285,16 @@ struct Grid {
     }
 };
 
-// The last float not beyond the clipping's far edge of an axis of this size.
-float lastInside(int size) {
-    const double edge = size - kHalfPixel - kFarEdgeInset;
-    const auto last = static_cast<float>(edge);
-    return static_cast<double>(last) > edge
-               ? std::nextafter(last, -std::numeric_limits<float>::infinity())
-               : last;
+// The last floats inside the clipping's far edges.
+std::array<float, 2> lastInside(int width, int height) {
+    const auto last = [](int size) {
+        const double edge = size - kHalfPixel - kFarEdgeInset;
+        const auto f = static_cast<float>(edge);
+        return static_cast<double>(f) > edge
+                   ? std::nextafter(f, -std::numeric_limits<float>::infinity())
+                   : f;
+    };
+    return {last(width), last(height)};
 }
 
 template <typename Store> void walk(const Grid& grid, const Walk& w, Store store) {
@@ -436,16 +437,13 @@ void drawSegment(const Grid& grid, const Canvas::Segment& s, Store store) {
     }
 }
 
-// ---- many segments set up at once ----
-// Most segments of a drawing have both ends inside the view. Their set-up (the ends' pixels, the
-// major axis, the steps) is the same few operations on every segment, so it is done for a vector
-// of segments at a time, and the pixels are then stored segment by segment as above. Any other
-// segment is drawn by drawSegment.
+// ---- many segments set up at once: the set-up of a segment with both ends inside (end pixels,
+// major axis, steps) is the same few operations on every one, done for a vector of segments at a
+// time; the pixels are then stored segment by segment as above. drawSegment draws the others.
 
-// How a set-up segment's pixels are stored.
-enum Kind : int32_t { kWalk, kRow, kColumn, kClipped };
-
-// Segments set up before their pixels are stored: few enough to stay in the first-level cache.
+// How a set-up segment's pixels are stored; and how many segments are set up before their pixels
+// are stored, few enough to stay in the first-level cache.
+enum Kind : int32_t { kWalk, kRow, kColumn, kNothing, kClipped };
 constexpr std::size_t kChunk = 64;
 
 // What the set-up found, a slot a segment; for a row or column the major axis is along it.
@@ -456,8 +454,9 @@ struct Chunk {
     std::array<int32_t, kChunk> minorStep;
     std::array<int32_t, kChunk> major;
     std::array<int32_t, kChunk> minor;
-    // The ends, an array a coordinate, as the vector unit loads them.
-    std::array<std::array<float, kChunk>, 4> ends;
+    std::array<uint32_t, kChunk> rgb32;
+    // The segments' five words (x1, y1, x2, y2, colour), an array a word, as vectors load them.
+    std::array<std::array<uint32_t, kChunk>, 5> words;
 };
 
 // floor(v + 0.5) for v in [-0.5, 2^31): the whole part, plus one where the fraction reaches a
@@ -475,13 +474,11 @@ struct Chunk {
     return (mask & yes) | (~mask & no);
 }
 
-// Vectors pass only between functions inlined into one set-up, never across a call, so the ABI
-// change that GCC warns of for wide vectors does not arise; it reports it at the end of the file.
+// Vectors never pass a call (all is inlined into one set-up), so no ABI change of GCC's arises.
 #pragma GCC diagnostic ignored "-Wpsabi"
-
-// A block of N segments is 5 N words, loaded as five vectors of N; word k of segment l is word
-// 5 l + k. A field is pulled out by shuffles of two vectors each: the first two, the next two,
-// those two results, then the fifth. A lane whose word a later round brings takes any index (0).
+// N segments are 5 N words, loaded as five vectors; word k of segment l is word 5 l + k. A field is
+// shuffled out of vectors 0-1 and 2-3, then of those two, then of that and 4; a lane whose word a
+// later shuffle brings takes any index (0).
 template <std::size_t N> struct Words {
     // NOLINTNEXTLINE(modernize-use-using): GCC keeps the vector size of a dependent typedef only.
     typedef uint32_t V __attribute__((vector_size(4 * N)));
@@ -490,7 +487,6 @@ template <std::size_t N> struct Words {
     static constexpr std::size_t in(std::size_t w, std::size_t from) {
         return w >= from && w < from + 2 * N ? w - from : 0;
     }
-
     template <std::size_t K, std::size_t... L>
     [[gnu::always_inline]] static V field(const V (&w)[5], std::index_sequence<L...>) {
         const V low = __builtin_shufflevector(w[0], w[1], in(5 * L + K, 0)...);
@@ -500,39 +496,37 @@ template <std::size_t N> struct Words {
     }
 };
 
-// The segments' fields into the chunk's arrays, a vector at a time: an array written a word at a
-// time and read a vector at a time would stall every load until the words had left the store
-// queue.
+// The segments' words into the chunk's arrays a vector at a time: arrays written a word at a time
+// would stall the set-up's vector loads until the words had left the store queue.
 template <std::size_t N>
 [[gnu::always_inline]] inline void transpose(const Canvas::Segment* __restrict segments,
                                              std::size_t n, Chunk& chunk) {
     static_assert(sizeof(Canvas::Segment) == 5 * sizeof(uint32_t));
     using W = Words<N>;
-    using V = typename W::V;
-    constexpr auto lanes = std::make_index_sequence<N>();
     std::size_t i = 0;
     for (; i + N <= n; i += N) {
-        V w[5];
+        typename W::V w[5];
         std::memcpy(&w, segments + i, sizeof w);
-        const std::array<V, 4> ends{W::template field<0>(w, lanes), W::template field<1>(w, lanes),
-                                    W::template field<2>(w, lanes), W::template field<3>(w, lanes)};
-        for (std::size_t k = 0; k < ends.size(); ++k) {
-            std::memcpy(&chunk.ends[k][i], &ends[k], sizeof ends[k]);
+        const auto fields = [&]<std::size_t... K>(std::index_sequence<K...>) {
+            return std::array{W::template field<K>(w, std::make_index_sequence<N>())...};
+        }
+        (std::make_index_sequence<5>());
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            std::memcpy(&chunk.words[k][i], &fields[k], sizeof fields[k]);
         }
     }
-    for (; i < n; ++i) {
-        const Canvas::Segment& s = segments[i];
-        chunk.ends[0][i] = s.x1;
-        chunk.ends[1][i] = s.y1;
-        chunk.ends[2][i] = s.x2;
-        chunk.ends[3][i] = s.y2;
+    // The rest word by word, and the last segment again up to a whole vector.
+    for (; i % N != 0 || i < n; ++i) {
+        std::array<uint32_t, 5> w{};
+        std::memcpy(w.data(), segments + std::min(i, n - 1), sizeof w);
+        for (std::size_t k = 0; k < w.size(); ++k) {
+            chunk.words[k][i] = w[k];
+        }
     }
 }
 
-// The set-up of n segments into chunk: for every segment with both ends inside (and so finite),
-// what plot works out for it; the clipping would keep such ends exactly, so they are rounded at
-// once. The loop is written with masks instead of conditions, so that the compiler sets up as many
-// segments at once as the vector unit holds.
+// For each segment with both ends inside (and so finite, and kept exactly by the clipping), what
+// plot works out; written with masks, not branches, so that the compiler vectorises the loop.
 template <std::size_t N>
 [[gnu::always_inline]] inline void setUpLoop(const Grid& grid,
                                              const Canvas::Segment* __restrict segments,
@@ -540,12 +534,14 @@ template <std::size_t N>
     const int32_t width = grid.width;
     const auto first = -static_cast<float>(kHalfPixel);
     transpose<N>(segments, n, *chunk);
-    // Whole vectors: the lanes past n set up what the arrays hold there, and are never drawn.
+    // Whole vectors: the lanes past n set up the last segment again, and are never drawn.
     for (std::size_t block = 0; block < n; block += N) {
 #pragma omp simd
         for (std::size_t i = block; i < block + N; ++i) {
-            const Canvas::Segment s{chunk->ends[0][i], chunk->ends[1][i], chunk->ends[2][i],
-                                    chunk->ends[3][i], 0};
+            const Canvas::Segment s{std::bit_cast<float>(chunk->words[0][i]),
+                                    std::bit_cast<float>(chunk->words[1][i]),
+                                    std::bit_cast<float>(chunk->words[2][i]),
+                                    std::bit_cast<float>(chunk->words[3][i]), chunk->words[4][i]};
             const int32_t inside = mask(
                 (s.x1 >= first) & (s.x1 <= grid.lastX) & (s.y1 >= first) & (s.y1 <= grid.lastY) &
                 (s.x2 >= first) & (s.x2 <= grid.lastX) & (s.y2 >= first) & (s.y2 <= grid.lastY));
@@ -570,21 +566,29 @@ template <std::size_t N>
             const int32_t column = mask(dx == 0);
             const int32_t left = pick(mask(x1 < x0), x1, x0);
             const int32_t top = pick(mask(y1 < y0), y1, y0);
-            chunk->kind[i] = pick(inside, pick(row, kRow, pick(column, kColumn, kWalk)), kClipped);
+            // Both ends beyond one edge of the pixels (a far edge plus a pixel, a whole float
+            // past it on the sizes drawn here): the clipping would keep nothing.
+            const int32_t beyond =
+                mask(((s.x1 < first) & (s.x2 < first)) | ((s.y1 < first) & (s.y2 < first)) |
+                     ((s.x1 > grid.lastX + 1.0f) & (s.x2 > grid.lastX + 1.0f)) |
+                     ((s.y1 > grid.lastY + 1.0f) & (s.y2 > grid.lastY + 1.0f)));
+            chunk->kind[i] = pick(inside, pick(row, kRow, pick(column, kColumn, kWalk)),
+                                  pick(beyond, kNothing, kClipped));
             chunk->first[i] =
                 pick(row, y0 * width + left, pick(column, top * width + x0, y0 * width + x0));
             chunk->majorStep[i] = pick(xMajor, stepX, stepY);
             chunk->minorStep[i] = pick(xMajor, stepY, stepX);
             chunk->major[i] = pick(xMajor, adx, ady);
             chunk->minor[i] = pick(xMajor, ady, adx);
+            chunk->rgb32[i] = kOpaque | ((s.colour & 0xFFu) << 16) | (s.colour & 0xFF00u) |
+                              ((s.colour >> 16) & 0xFFu);
         }
     }
 }
 
 using SetUp = void (*)(const Grid&, const Canvas::Segment*, std::size_t, Chunk&);
 
-// The set-up for each vector unit; the pointers are __restrict so that the compiler does not
-// check at run time whether the chunk overlaps the segments.
+// A set-up for each vector unit; __restrict spares a run-time check that chunk and segments differ.
 void setUp4(const Grid& grid, const Canvas::Segment* __restrict segments, std::size_t n,
             Chunk& __restrict chunk) {
     setUpLoop<4>(grid, segments, n, &chunk);
@@ -615,36 +619,33 @@ SetUp chooseSetUp([[maybe_unused]] int lanes) {
     return setUp4;
 }
 
-template <typename Store>
-void drawChunk(const Grid& grid, const Canvas::Segment* segments, std::size_t n, const Chunk& c,
-               Store store) {
-    for (std::size_t i = 0; i < n; ++i) {
-        store.colour(RasterCanvas::toRgb32(segments[i].colour));
-        switch (c.kind[i]) {
-        case kWalk:
-            walk(grid, Walk{c.first[i], c.majorStep[i], c.minorStep[i], c.major[i], c.minor[i]},
-                 store);
-            break;
-        case kRow:
-            store.run(store.at(c.first[i]), c.major[i] + 1);
-            break;
-        case kColumn:
-            store.column(store.at(c.first[i]), grid.width, c.major[i] + 1);
-            break;
-        default:
-            drawSegment(grid, segments[i], store);
-        }
-    }
-}
-
+// A chunk at a time: set up, then stored segment by segment in order.
 template <typename Store>
 void drawSetUp(const Grid& grid, SetUp setUp, std::span<const Canvas::Segment> segments,
                Store store) {
-    Chunk chunk{};
+    Chunk c;
     for (std::size_t done = 0; done < segments.size(); done += kChunk) {
         const std::size_t n = std::min(kChunk, segments.size() - done);
-        setUp(grid, segments.data() + done, n, chunk);
-        drawChunk(grid, segments.data() + done, n, chunk, store);
+        setUp(grid, segments.data() + done, n, c);
+        for (std::size_t i = 0; i < n; ++i) {
+            store.colour(c.rgb32[i]);
+            switch (c.kind[i]) {
+            case kWalk:
+                walk(grid, Walk{c.first[i], c.majorStep[i], c.minorStep[i], c.major[i], c.minor[i]},
+                     store);
+                break;
+            case kRow:
+                store.run(store.at(c.first[i]), c.major[i] + 1);
+                break;
+            case kColumn:
+                store.column(store.at(c.first[i]), grid.width, c.major[i] + 1);
+                break;
+            case kNothing:
+                break;
+            default:
+                drawSegment(grid, segments[done + i], store);
+            }
+        }
     }
 }
 
@@ -652,7 +653,7 @@ void drawSetUp(const Grid& grid, SetUp setUp, std::span<const Canvas::Segment> s
 
 RasterCanvas::RasterCanvas(int width, int height, Stepping stepping, int lanes)
     : width_(std::max(width, 0)), height_(std::max(height, 0)), stepping_(stepping), lanes_(lanes),
-      lastX_(lastInside(width_)), lastY_(lastInside(height_)), fore_(toRgb32(kBlack)),
+      lastInside_(lastInside(width_, height_)), fore_(toRgb32(kBlack)),
       pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_),
               toRgb32(kBlack)) {}
 
@@ -698,10 +699,9 @@ void RasterCanvas::resize(int width, int height) {
         std::copy(from, from + keepW, grown.begin() + static_cast<std::ptrdiff_t>(y) * width);
     }
     pixels_.swap(grown);
+    lastInside_ = lastInside(width, height);
     width_ = width;
     height_ = height;
-    lastX_ = lastInside(width_);
-    lastY_ = lastInside(height_);
 }
 
 void RasterCanvas::Line(float x1, float y1, float x2, float y2) {
@@ -724,9 +724,9 @@ void RasterCanvas::TraceLines(std::span<const Segment> segments,
 // The reference, and canvases too large for 32-bit lanes, draw segment by segment.
 template <typename Store>
 void RasterCanvas::draw(std::span<const Segment> segments, Store store) const {
-    const Grid grid{width_, height_, lastX_, lastY_, stepping_};
-    // The set-up's lanes hold buffer indices in 32 bits.
-    if (stepping_ == Stepping::FixedPoint &&
+    const Grid grid{width_, height_, lastInside_[0], lastInside_[1], stepping_};
+    // The set-up's lanes hold buffer indices in 32 bits, and its floats a pixel past an edge.
+    if (stepping_ == Stepping::FixedPoint && std::max(width_, height_) < (1 << 24) &&
         int64_t{width_} * height_ <= std::numeric_limits<int32_t>::max()) {
         drawSetUp(grid, chooseSetUp(lanes_), segments, store);
         return;

@@ -4,6 +4,7 @@
 
 #include "Canvas.h"
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -58,10 +59,9 @@ private:
     int height_;
     Stepping stepping_;
     int lanes_;
-    // The last floats inside the view, for the test that lets a segment with both ends inside
-    // skip the clipping.
-    float lastX_;
-    float lastY_;
+    // The last floats inside the view in x and y, for the test that lets a segment with both
+    // ends inside skip the clipping.
+    std::array<float, 2> lastInside_;
     uint32_t fore_;
     std::vector<uint32_t> pixels_;
 };
