@@ -501,7 +501,7 @@ template <std::size_t N> struct Words {
 template <std::size_t N>
 [[gnu::always_inline]] inline void transpose(const Canvas::Segment* __restrict segments,
                                              std::size_t n, Chunk& chunk) {
-    static_assert(sizeof(Canvas::Segment) == 5 * sizeof(uint32_t));
+    static_assert(sizeof(Canvas::Segment) == 5 * sizeof(uint32_t) && kChunk % N == 0);
     using W = Words<N>;
     std::size_t i = 0;
     for (; i + N <= n; i += N) {
