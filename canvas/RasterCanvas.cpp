@@ -437,12 +437,10 @@ void drawSegment(const Grid& grid, const Canvas::Segment& s, Store store) {
     }
 }
 
-// ---- many segments set up at once: the set-up of a segment with both ends inside (end pixels,
-// major axis, steps) is the same few operations on every one, done for a vector of segments at a
-// time; the pixels are then stored segment by segment as above. drawSegment draws the others.
+// ---- many segments set up at once: a segment with both ends inside is set up (end pixels, major
+// axis, steps) a vector of segments at a time, then stored as above; drawSegment draws the others.
 
-// How a set-up segment's pixels are stored; and how many segments are set up before their pixels
-// are stored, few enough to stay in the first-level cache.
+// How a set-up segment's pixels are stored; how many are set up at once (fit the L1 cache).
 enum Kind : int32_t { kWalk, kRow, kColumn, kNothing, kClipped };
 constexpr std::size_t kChunk = 64;
 
@@ -505,18 +503,20 @@ template <std::size_t N>
     using W = Words<N>;
     std::size_t i = 0;
     for (; i + N <= n; i += N) {
-        typename W::V w[5];
-        std::memcpy(&w, segments + i, sizeof w);
-        const auto fields = [&]<std::size_t... K>(std::index_sequence<K...>) {
-            return std::array{W::template field<K>(w, std::make_index_sequence<N>())...};
+        // Each vector straight into a register: copied through the stack in halves, it would stall.
+        const auto load = [&](std::size_t k) {
+            typename W::V v;
+            std::memcpy(&v, reinterpret_cast<const char*>(segments + i) + k * sizeof v, sizeof v);
+            return v;
+        };
+        const typename W::V w[5]{load(0), load(1), load(2), load(3), load(4)};
+        [&]<std::size_t... K>(std::index_sequence<K...>) {
+            const std::array fields{W::template field<K>(w, std::make_index_sequence<N>())...};
+            (std::memcpy(&chunk.words[K][i], &fields[K], sizeof fields[K]), ...);
         }
         (std::make_index_sequence<5>());
-        for (std::size_t k = 0; k < fields.size(); ++k) {
-            std::memcpy(&chunk.words[k][i], &fields[k], sizeof fields[k]);
-        }
     }
-    // The rest word by word, and the last segment again up to a whole vector.
-    for (; i % N != 0 || i < n; ++i) {
+    for (; i % N != 0 || i < n; ++i) { // the rest, and the last again up to a whole vector
         std::array<uint32_t, 5> w{};
         std::memcpy(w.data(), segments + std::min(i, n - 1), sizeof w);
         for (std::size_t k = 0; k < w.size(); ++k) {
@@ -546,13 +546,13 @@ template <std::size_t N>
                 (s.x1 >= first) & (s.x1 <= grid.lastX) & (s.y1 >= first) & (s.y1 <= grid.lastY) &
                 (s.x2 >= first) & (s.x2 <= grid.lastX) & (s.y2 >= first) & (s.y2 <= grid.lastY));
             // Ends outside are zeroed before they are converted, where they might not fit.
-            const auto end = [inside](float v) {
+            const auto pixel = [inside](float v) {
                 return nearest(std::bit_cast<float>(std::bit_cast<int32_t>(v) & inside));
             };
-            const int32_t x0 = end(s.x1);
-            const int32_t y0 = end(s.y1);
-            const int32_t x1 = end(s.x2);
-            const int32_t y1 = end(s.y2);
+            const int32_t x0 = pixel(s.x1);
+            const int32_t y0 = pixel(s.y1);
+            const int32_t x1 = pixel(s.x2);
+            const int32_t y1 = pixel(s.y2);
             const int32_t dx = x1 - x0;
             const int32_t dy = y1 - y0;
             const int32_t adx = (dx ^ (dx >> 31)) - (dx >> 31);
