@@ -472,7 +472,7 @@ struct Chunk {
     return (mask & yes) | (~mask & no);
 }
 
-// Vectors never pass a call (all is inlined into one set-up), so no ABI change of GCC's arises.
+// Vectors cross only always-inlined calls, even unoptimised: GCC's ABI warning cannot apply.
 #pragma GCC diagnostic ignored "-Wpsabi"
 // N segments are 5 N words, loaded as five vectors; word k of segment l is word 5 l + k. A field is
 // shuffled out of vectors 0-1 and 2-3, then of those two, then of that and 4; a lane whose word a
@@ -481,6 +481,13 @@ template <std::size_t N> struct Words {
     // NOLINTNEXTLINE(modernize-use-using): GCC keeps the vector size of a dependent typedef only.
     typedef uint32_t V __attribute__((vector_size(4 * N)));
 
+    // Vector k of a block, loaded straight: copied through the stack in halves, it stalls the
+    // loads.
+    [[gnu::always_inline]] static V load(const Canvas::Segment* block, std::size_t k) {
+        V v;
+        std::memcpy(&v, reinterpret_cast<const char*>(block) + k * sizeof v, sizeof v);
+        return v;
+    }
     // Where word w lies in the two vectors from word `from` on.
     static constexpr std::size_t in(std::size_t w, std::size_t from) {
         return w >= from && w < from + 2 * N ? w - from : 0;
@@ -503,14 +510,8 @@ template <std::size_t N>
     using W = Words<N>;
     std::size_t i = 0;
     for (; i + N <= n; i += N) {
-        // Each vector straight into a register: copied through the stack in halves, it would stall.
-        const auto load = [&](std::size_t k) {
-            typename W::V v;
-            std::memcpy(&v, reinterpret_cast<const char*>(segments + i) + k * sizeof v, sizeof v);
-            return v;
-        };
-        const typename W::V w[5]{load(0), load(1), load(2), load(3), load(4)};
         [&]<std::size_t... K>(std::index_sequence<K...>) {
+            const typename W::V w[5]{W::load(segments + i, K)...};
             const std::array fields{W::template field<K>(w, std::make_index_sequence<N>())...};
             (std::memcpy(&chunk.words[K][i], &fields[K], sizeof fields[K]), ...);
         }
@@ -534,8 +535,7 @@ template <std::size_t N>
     const int32_t width = grid.width;
     const auto first = -static_cast<float>(kHalfPixel);
     transpose<N>(segments, n, *chunk);
-    // Whole vectors: the lanes past n set up the last segment again, and are never drawn.
-    for (std::size_t block = 0; block < n; block += N) {
+    for (std::size_t block = 0; block < n; block += N) { // lanes past n: the last again, not drawn
 #pragma omp simd
         for (std::size_t i = block; i < block + N; ++i) {
             const Canvas::Segment s{std::bit_cast<float>(chunk->words[0][i]),
