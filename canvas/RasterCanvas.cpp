@@ -406,7 +406,7 @@ bool spanInView(float across, float from, float to, int lines, int length, Span&
     return true;
 }
 
-// A segment the set-up below leaves: an end outside the view, or not finite.
+// A segment the set-up leaves (an end outside, or not finite); without the set-up, any segment.
 template <typename Store>
 void drawSegment(const Grid& grid, const Canvas::Segment& s, Store store) {
     PixelEnds ends{};

@@ -22,11 +22,6 @@ namespace {
 // A shortened name ends in "-" and the 16 hex digits of a hash of the whole.
 constexpr std::size_t kHashLength = 17;
 
-std::string FolderOf(const std::string& path) {
-    const std::string folder = fs::path(path).parent_path().string();
-    return folder.empty() ? "." : folder;
-}
-
 std::string CacheFolder() {
     const char* cache = std::getenv("XDG_CACHE_HOME");
     if (cache != nullptr && cache[0] == '/') {
@@ -52,6 +47,11 @@ int NumberOf(const std::string& name) {
 } // namespace
 
 namespace Backups {
+
+std::string FolderOf(const std::string& path) {
+    const std::string folder = fs::path(path).parent_path().string();
+    return folder.empty() ? "." : folder;
+}
 
 std::string Name(const std::string& target, bool besideTheFile, int n) {
     const std::string suffix = n == 0 ? "~" : ".~" + std::to_string(n) + "~";
@@ -79,21 +79,25 @@ std::string Newest(const std::string& name) {
     try {
         const std::string target = fs::canonical(name).string();
         for (const bool beside : {true, false}) {
+            const std::string first = Name(target, beside);
             std::error_code unreadable;
-            for (const auto& entry :
-                 fs::directory_iterator(FolderOf(Name(target, beside)), unreadable)) {
+            for (const auto& entry : fs::directory_iterator(FolderOf(first), unreadable)) {
                 const std::string found = entry.path().string();
-                const fs::file_time_type time = entry.last_write_time();
-                if ((found == Name(target, beside) ||
-                     found == Name(target, beside, NumberOf(found))) &&
-                    (newest.empty() || time > newestTime)) {
+                const int n = NumberOf(found);
+                if (found != first && (n == 0 || found != Name(target, beside, n))) {
+                    continue;
+                }
+                // A backup gone since, or a broken link: passed over, the search goes on.
+                std::error_code gone;
+                const fs::file_time_type time = entry.last_write_time(gone);
+                if (!gone && (newest.empty() || time > newestTime)) {
                     newest = found;
                     newestTime = time;
                 }
             }
         }
     } catch (const std::exception&) {
-        // A file or folder gone or unreadable, or no cache folder: what was found stands.
+        // The file itself gone, or no cache folder: what was found stands.
     }
     return newest;
 }

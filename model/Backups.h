@@ -6,6 +6,9 @@
 
 namespace Backups {
 
+// The folder path lies in: "." for a bare name.
+std::string FolderOf(const std::string& path);
+
 // The n-th name under which the old content of target (the file itself, past any links) may be
 // kept, numbered as GNU tools number backups: "<name>~", then "<name>.~1~", "<name>.~2~" and so
 // on, beside it or, where its folder may not be written, in the user's cache folder under the

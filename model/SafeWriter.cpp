@@ -45,11 +45,6 @@ constexpr std::size_t kRandomLength = 8;
 // Where a file without a name can be reached by a name, to give it one.
 constexpr const char* kOwnFiles = "/proc/self/fd/";
 
-std::string FolderOf(const std::string& path) {
-    const std::string folder = std::filesystem::path(path).parent_path().string();
-    return folder.empty() ? "." : folder;
-}
-
 std::string NameOf(const std::string& path) {
     return std::filesystem::path(path).filename().string();
 }
@@ -195,7 +190,7 @@ std::string RandomName(const std::string& target) {
     for (std::size_t i = 0; i < kRandomLength; ++i) {
         letters += kRandomLetters[random() % kRandomLetters.size()];
     }
-    return FolderOf(target) + "/" + Backups::WithSuffix(hidden, letters);
+    return Backups::FolderOf(target) + "/" + Backups::WithSuffix(hidden, letters);
 }
 
 // Makes a file or a link by make under the first of name(0), name(1), ... that is free, passing
@@ -226,7 +221,7 @@ void CloseIfOpen(int& fd) {
 SafeWriter::SafeWriter(const std::string& target) {
     const Target resolved = Resolve(target);
     target_ = resolved.path;
-    folder_ = FolderOf(target_);
+    folder_ = Backups::FolderOf(target_);
     if (resolved.status) {
         RequireWritablePlainFile(target_, *resolved.status);
     }
@@ -331,7 +326,8 @@ void SafeWriter::MakeBackup(bool backupBeside) {
         Fail(errno, "cannot make a backup of");
     }
     const auto named = [this] {
-        return flushAll_ ? syncfs(backupFd_) == 0 : SyncFolder(FolderOf(backup_), backupFd_);
+        return flushAll_ ? syncfs(backupFd_) == 0
+                         : SyncFolder(Backups::FolderOf(backup_), backupFd_);
     };
     if (!CopyContent(targetFd_, backupFd_) || fsync(backupFd_) != 0 || !named()) {
         Fail(errno, "cannot make a backup of");

@@ -13,7 +13,8 @@
 // An existing target is opened and locked first, and stays locked until the last step is done, so
 // that a second save of the same file, by this user or by another who may write it, fails instead
 // of interleaving with this one. Where the file system has no working lock (NFS without its lock
-// service), the save goes on without one.
+// service), the save goes on without one: two saves at once then leave one of the two texts where
+// they rename, and may mix them where they rewrite in place.
 //
 // Normally the text goes to a new file that has no name yet (or, where the file system cannot make
 // one, a hidden name of random letters beside the target), made for its owner alone and then given
@@ -28,12 +29,13 @@
 // its name, is flushed to the disk; then the target is rewritten and flushed, and only then is the
 // backup removed. After a crash or a power cut on this path the target is old or new, or the whole
 // old content is in the backup; a failure puts the old content back from it, and where even that
-// fails, the backup stays and the error names it.
+// fails, the backup stays and the error names it. The backup's removal is not flushed: a power cut
+// just after may bring it back, whole.
 //
 // A save removes or replaces no file but the ones it made and, by its rename or rewrite, the
 // target's old content: a backup that an earlier save, or anybody, left stays, and the next free
-// name is taken instead. Without a successful Commit the target keeps
-// its old content, but for that last case. Every failure is a FileError; one whose reason is
+// name is taken instead. Without a successful Commit the target keeps its old content, unless it
+// could not be put back (see above). Every failure is a FileError; one whose reason is
 // Written says that the new content is in place and what could not be finished.
 class SafeWriter {
 public:

@@ -282,8 +282,14 @@ extern "C" int __wrap_mkdir(const char* p, mode_t m) {
     return Faulted("mkdir") ? -1 : Changed(__real_mkdir(p, m), p, nullptr, {});
 }
 
+// What a rename or unlink replaces is stashed before the call: an argument's order of evaluation
+// is the compiler's.
 extern "C" int __wrap_rename(const char* from, const char* to) {
-    return Faulted("rename") ? -1 : Changed(__real_rename(from, to), to, from, Stash(to));
+    if (Faulted("rename")) {
+        return -1;
+    }
+    const std::string replaced = Stash(to);
+    return Changed(__real_rename(from, to), to, from, replaced);
 }
 
 extern "C" int __wrap_linkat(int fromFolder, const char* from, int toFolder, const char* to,
@@ -294,7 +300,11 @@ extern "C" int __wrap_linkat(int fromFolder, const char* from, int toFolder, con
 }
 
 extern "C" int __wrap_unlink(const char* p) {
-    return Faulted("unlink") ? -1 : Changed(__real_unlink(p), p, nullptr, Stash(p));
+    if (Faulted("unlink")) {
+        return -1;
+    }
+    const std::string removed = Stash(p);
+    return Changed(__real_unlink(p), p, nullptr, removed);
 }
 
 extern "C" int __wrap_open(const char* path, int flags, ...) {
